@@ -1,0 +1,32 @@
+#include "app/command_line.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "app/data_commands.hpp"
+#include "app/exit_codes.hpp"
+
+namespace corvane {
+
+int runCommandLine(int argc, char** argv) {
+  CLI::App app{"corvane-widget: the Corvane desktop widget, its data and its host"};
+  app.require_subcommand(1);
+  addDataCommands(app);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);  // prints the reason and the usage on stderr
+    return kExitUsage;
+  } catch (const CommandFailure& f) {
+    std::cerr << "corvane-widget: " << f.what() << '\n';
+    return f.code;
+  }
+  return kExitOk;
+}
+
+}  // namespace corvane

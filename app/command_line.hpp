@@ -1,0 +1,10 @@
+#pragma once
+// The `corvane-widget` command line: the stand-in host's front door.
+
+namespace corvane {
+
+// Parses the arguments, runs one subcommand and returns the exit status:
+// 0 success, 1 invalid input, 2 usage error or unreadable input.
+int runCommandLine(int argc, char** argv);
+
+}  // namespace corvane

@@ -1,0 +1,71 @@
+#include "data/store.hpp"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "support/file_io.hpp"
+#include "support/wall_clock.hpp"
+
+namespace corvane {
+
+std::optional<std::string> Store::homeDirectory() {
+  long hint = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buf(hint > 0 ? static_cast<std::size_t>(hint) : 4096);
+  struct passwd record {};
+  struct passwd* found = nullptr;
+  for (;;) {
+    int err = ::getpwuid_r(::getuid(), &record, buf.data(), buf.size(), &found);
+    if (err == ERANGE && buf.size() < (1u << 20)) {
+      buf.resize(buf.size() * 2);
+      continue;
+    }
+    break;
+  }
+  // Home directory bytes are taken as they stand; they are normally UTF-8.
+  if (!found || !found->pw_dir || found->pw_dir[0] == '\0') return std::nullopt;
+  return std::string(found->pw_dir);
+}
+
+std::string Store::fileIn(const std::string& home) { return home + kRelativePath; }
+
+std::optional<std::string> Store::file() {
+  auto home = homeDirectory();
+  if (!home) return std::nullopt;
+  return fileIn(*home);
+}
+
+std::optional<Snapshot> Store::loadFrom(const std::string& path) {
+  FileRead read = readRegularFile(path);
+  if (!read.bytes) return std::nullopt;
+  Decoded decoded = decodeSnapshot(*read.bytes);
+  return std::move(decoded.snapshot);  // the reason of a failure is dropped
+}
+
+std::optional<Snapshot> Store::load() {
+  auto path = file();
+  if (!path) return std::nullopt;
+  return loadFrom(*path);
+}
+
+Snapshot Store::makeSample(double at) {
+  std::vector<PlanCell> plan = {
+      {"Likes", "11/17", ""}, {"Comments", "2/6", ""}, {"Stories", "7/11", ""},
+      {"Feed", "9/9", "full"}, {"Follows", "1/5", ""}, {"Shares", "\u2013", "off"},
+  };
+  std::vector<Account> accounts = {
+      {"harbor_lantern", "err", 0, 30, "Needs you", {}},
+      {"quiet_orchard", "run", 18, 40, "Running", std::move(plan)},
+  };
+  return Snapshot{1, at, true, 18, 70, 2, 24, 1, 1, std::move(accounts)};
+}
+
+Snapshot Store::sample() {
+  // A function-local static is initialised once, and concurrent first callers
+  // wait for that one initialisation to finish.
+  static const Snapshot built = makeSample(wallClockNow());
+  return built;
+}
+
+}  // namespace corvane

@@ -1,0 +1,45 @@
+#pragma once
+// Finds, reads and decodes the snapshot file, and holds the built-in sample.
+// The store never writes, creates, locks or watches the file: every load reads
+// it from scratch.
+
+#include <optional>
+#include <string>
+
+#include "data/decode.hpp"
+#include "data/records.hpp"
+
+namespace corvane {
+
+class Store {
+ public:
+  Store() = delete;
+
+  // The fixed place of the file below the home directory.
+  static constexpr const char* kRelativePath = "/Library/Application Support/Corvane/widget.json";
+
+  // The snapshot file's absolute path: the user database's home directory of
+  // the real user id, followed by kRelativePath. HOME plays no part. Absent
+  // when the user has no record or the record has no home directory.
+  static std::optional<std::string> file();
+
+  // The file decoded, or absent for any problem (no path, missing, unreadable,
+  // not a regular file, invalid). Never fails towards its caller.
+  static std::optional<Snapshot> load();
+
+  // The built-in sample, built once per process on first use.
+  static Snapshot sample();
+
+  // The same steps as file() and load(), for a given home directory or path,
+  // so tests and tools never touch the real home directory.
+  static std::string fileIn(const std::string& home);
+  static std::optional<Snapshot> loadFrom(const std::string& path);
+
+  // The real user's home directory from the user database.
+  static std::optional<std::string> homeDirectory();
+
+  // The sample's records with the given time; sample() calls it once.
+  static Snapshot makeSample(double at);
+};
+
+}  // namespace corvane

@@ -1,0 +1,28 @@
+#pragma once
+// Whole-file reading and atomic writing, with the system's reason on failure.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+struct FileRead {
+  std::optional<std::string> bytes;  // the whole content, or nothing
+  std::string reason;                // why nothing was read (strerror text)
+};
+
+// Reads the whole of a regular file. Anything else at the path (a FIFO, a
+// socket, a device, a directory) is refused at once: opening does not block
+// and nothing is read, so a stray pipe can never hang the caller.
+FileRead readRegularFile(const std::string& path);
+
+// Reads standard input to its end.
+FileRead readStandardInput();
+
+// Writes `bytes` to a temporary file beside `path` and renames it into place,
+// so a reader sees either the old file or the whole new one. Returns the
+// system's reason on failure, or nothing on success.
+std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace corvane
