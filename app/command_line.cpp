@@ -6,13 +6,15 @@
 
 #include "app/data_commands.hpp"
 #include "app/exit_codes.hpp"
+#include "app/view_commands.hpp"
 
 namespace corvane {
 
-int runCommandLine(int argc, char** argv) {
+int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv) {
   CLI::App app{"corvane-widget: the Corvane desktop widget, its data and its host"};
   app.require_subcommand(1);
   addDataCommands(app);
+  addViewCommands(app, bundle);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

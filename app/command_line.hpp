@@ -3,8 +3,10 @@
 
 namespace corvane {
 
+struct CorvaneWidgets;
+
 // Parses the arguments, runs one subcommand and returns the exit status:
 // 0 success, 1 invalid input, 2 usage error or unreadable input.
-int runCommandLine(int argc, char** argv);
+int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv);
 
 }  // namespace corvane

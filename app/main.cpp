@@ -1,3 +1,0 @@
-#include "app/command_line.hpp"
-
-int main(int argc, char** argv) { return corvane::runCommandLine(argc, argv); }

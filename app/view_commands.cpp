@@ -1,0 +1,61 @@
+#include "app/view_commands.hpp"
+
+#include <iostream>
+#include <memory>
+
+#include "app/entry_json.hpp"
+#include "app/entry_source.hpp"
+#include "platform/ui/tree_dump.hpp"
+#include "timeline/today_widget.hpp"
+
+namespace corvane {
+namespace {
+
+struct DumpOptions {
+  std::string family = "small";
+  SourceOptions source;
+  EnvironmentOptions env;
+};
+
+void printInfo(const CorvaneWidgets& bundle) {
+  for (const TodayWidget& widget : bundle.body()) {
+    TodayConfiguration config = widget.body();
+    JsonWriter out;
+    out.beginObject().key("kind").string(config.kind).key("displayName").string(config.displayName);
+    out.key("description").string(config.descriptionText).key("families").beginArray();
+    for (WidgetFamily f : config.families) out.string(familyName(f));
+    out.endArray().endObject();
+    std::cout << out.str() << '\n';
+  }
+}
+
+void printDump(const DumpOptions& o) {
+  WidgetFamily family = parseFamily(o.family);
+  Environment env = resolveEnvironment(o.env, family, 1);
+  Entry entry = resolveEntry(o.source, o.env);
+  Node tree = compose(TodayContent{}(entry), env);
+  JsonWriter out;
+  out.beginObject().key("family").string(familyName(family)).key("entry");
+  writeEntry(out, entry);
+  out.key("tree");
+  dumpTree(out, tree, env);
+  out.endObject();
+  std::cout << out.str() << '\n';
+}
+
+}  // namespace
+
+void addViewCommands(CLI::App& app, const CorvaneWidgets& bundle) {
+  CLI::App* info = app.add_subcommand("info", "Print the widget's declaration: kind, names and families");
+  info->callback([&bundle] { printInfo(bundle); });
+
+  auto dump = std::make_shared<DumpOptions>();
+  CLI::App* cmd = app.add_subcommand("dump", "Print the view tree of one entry in one family as JSON");
+  cmd->add_option("--family", dump->family,
+                  "small, medium, large, extraLarge, accessoryCircular, accessoryRectangular or accessoryInline");
+  addSourceOptions(*cmd, dump->source);
+  addEnvironmentOptions(*cmd, dump->env);
+  cmd->callback([dump] { printDump(*dump); });
+}
+
+}  // namespace corvane

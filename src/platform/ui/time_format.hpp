@@ -1,0 +1,29 @@
+#pragma once
+// Locale-aware time texts (ICU, CLDR data): the short time of day and the
+// live relative duration, plus resolving the user's locale and time zone.
+
+#include <optional>
+#include <string>
+
+#include "platform/host/date.hpp"
+
+namespace corvane {
+
+// The time of day of `date`, short style without seconds ("3:45 PM" in
+// en_US, "15:45" in de_DE), in the given locale and IANA time zone.
+std::string formatShortTime(Date date, const std::string& locale, const std::string& timeZone);
+
+// The distance between `date` and `now` as a short duration of its two
+// largest units ("11 min, 14 sec", "2 hr, 5 min", "3 days, 4 hr").
+std::string formatRelative(Date date, Date now, const std::string& locale);
+
+// The locale of LC_ALL, LC_TIME or LANG (first one set), as an ICU id;
+// "C", "POSIX" or none give "en_US".
+std::string localeFromEnvironment();
+// TZ when set, else the system's zone (/etc/localtime), else "UTC".
+std::string timeZoneFromEnvironment();
+// Whether ICU knows the zone id, and the locale id's canonical form.
+bool isKnownTimeZone(const std::string& id);
+std::optional<std::string> canonicalLocale(const std::string& id);
+
+}  // namespace corvane

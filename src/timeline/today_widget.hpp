@@ -1,0 +1,38 @@
+#pragma once
+// The one widget the extension offers, and the bundle through which the host
+// starts the extension.
+
+#include <vector>
+
+#include "platform/host/widget.hpp"
+#include "timeline/provider.hpp"
+#include "views/widget_view.hpp"
+
+namespace corvane {
+
+// The content function: each entry becomes a WidgetView; the family is read
+// from the host's environment when the view is drawn, not from the entry.
+struct TodayContent {
+  WidgetView operator()(const Entry& entry) const { return WidgetView{entry}; }
+};
+
+using TodayConfiguration = StaticConfiguration<Provider, TodayContent>;
+
+struct TodayWidget {
+  static constexpr const char* kKind = "com.corvane.desktop.today";
+  static constexpr const char* kDisplayName = "Corvane today";
+  static constexpr const char* kDescription = "Today's DMs, replies and each account's plan.";
+
+  TodayConfiguration body() const;
+};
+
+struct CorvaneWidgets {
+  // Exactly one widget.
+  std::vector<TodayWidget> body() const { return {TodayWidget{}}; }
+
+  // The host's entry for this bundle: the stand-in host takes over the
+  // process and returns its exit status.
+  static int main(int argc, char** argv);
+};
+
+}  // namespace corvane

@@ -1,0 +1,19 @@
+#pragma once
+// One account's plan as a three-column grid of label/value cells, coloured
+// by each cell's state.
+
+#include <vector>
+
+#include "data/records.hpp"
+#include "platform/ui/node.hpp"
+
+namespace corvane {
+
+struct PlanGrid {
+  static constexpr std::string_view name = "PlanGrid";
+  std::vector<PlanCell> plan;
+
+  Node body(const Environment& env) const;
+};
+
+}  // namespace corvane
