@@ -6,6 +6,7 @@
 
 #include "app/data_commands.hpp"
 #include "app/exit_codes.hpp"
+#include "app/render_command.hpp"
 #include "app/view_commands.hpp"
 
 namespace corvane {
@@ -15,6 +16,7 @@ int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv) {
   app.require_subcommand(1);
   addDataCommands(app);
   addViewCommands(app, bundle);
+  addRenderCommand(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -27,6 +29,9 @@ int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv) {
   } catch (const CommandFailure& f) {
     std::cerr << "corvane-widget: " << f.what() << '\n';
     return f.code;
+  } catch (const std::exception& e) {
+    std::cerr << "corvane-widget: " << e.what() << '\n';
+    return kExitUsage;
   }
   return kExitOk;
 }

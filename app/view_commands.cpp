@@ -5,6 +5,8 @@
 
 #include "app/entry_json.hpp"
 #include "app/entry_source.hpp"
+#include "platform/ui/pango_text.hpp"
+#include "platform/ui/render.hpp"
 #include "platform/ui/tree_dump.hpp"
 #include "timeline/today_widget.hpp"
 
@@ -12,6 +14,7 @@ namespace corvane {
 namespace {
 
 struct DumpOptions {
+  bool layout = false;
   std::string family = "small";
   SourceOptions source;
   EnvironmentOptions env;
@@ -38,7 +41,18 @@ void printDump(const DumpOptions& o) {
   out.beginObject().key("family").string(familyName(family)).key("entry");
   writeEntry(out, entry);
   out.key("tree");
-  dumpTree(out, tree, env);
+  if (o.layout) {
+    FontLibrary fonts;
+    PangoTextMeasurer text(fonts);
+    BoxTree boxes = layOut(tree, env, canvasFor(family), text);
+    auto frames = nodeFrames(boxes, tree);
+    dumpTree(out, tree, env, [&frames](const Node& n) -> std::optional<Rect> {
+      auto it = frames.find(&n);
+      return it == frames.end() ? std::nullopt : std::optional(it->second);
+    });
+  } else {
+    dumpTree(out, tree, env);
+  }
   out.endObject();
   std::cout << out.str() << '\n';
 }
@@ -53,6 +67,7 @@ void addViewCommands(CLI::App& app, const CorvaneWidgets& bundle) {
   CLI::App* cmd = app.add_subcommand("dump", "Print the view tree of one entry in one family as JSON");
   cmd->add_option("--family", dump->family,
                   "small, medium, large, extraLarge, accessoryCircular, accessoryRectangular or accessoryInline");
+  cmd->add_flag("--layout", dump->layout, "add each node's frame in points, in widget coordinates");
   addSourceOptions(*cmd, dump->source);
   addEnvironmentOptions(*cmd, dump->env);
   cmd->callback([dump] { printDump(*dump); });

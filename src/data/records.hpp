@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/cow_vector.hpp"
+
 namespace corvane {
 
 struct PlanCell {
@@ -42,7 +44,9 @@ struct Snapshot {
   std::int64_t actions = 0;  // carried, never displayed
   std::int64_t running = 0;  // carried, never displayed
   std::int64_t needs = 0;
-  std::vector<Account> accounts;
+  // Shared on copy, so entries and views can hold snapshots by value at no
+  // cost however many accounts there are.
+  CowVector<Account> accounts;
 };
 
 // Field-wise hashes that feed the fields in declaration order, with a

@@ -1,0 +1,83 @@
+#include "app/render_command.hpp"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "app/entry_source.hpp"
+#include "app/exit_codes.hpp"
+#include "platform/ui/pango_text.hpp"
+#include "platform/ui/render.hpp"
+#include "support/file_io.hpp"
+#include "timeline/today_widget.hpp"
+
+namespace corvane {
+namespace {
+
+struct RenderOptions {
+  SourceOptions source;
+  EnvironmentOptions env;
+  std::string family = "all";
+  std::string format = "png";
+  double scale = 1;
+  std::string out;
+};
+
+ImageFormat parseFormat(const std::string& name) {
+  if (name == "png") return ImageFormat::png;
+  if (name == "svg") return ImageFormat::svg;
+  if (name == "pdf") return ImageFormat::pdf;
+  throw CommandFailure(kExitUsage, "unknown format: " + name + " (png, svg or pdf)");
+}
+
+// The families to draw: the ones the widget declares, for "all".
+std::vector<WidgetFamily> familiesFor(const std::string& name) {
+  if (name == "all") return TodayWidget{}.body().families;
+  return {parseFamily(name)};
+}
+
+void writeOut(const std::string& path, const std::string& bytes) {
+  if (auto error = writeFileAtomically(path, bytes)) throw CommandFailure(kExitUsage, path + ": " + *error);
+  std::cout << path << '\n';
+}
+
+void run(const RenderOptions& o) {
+  const ImageFormat format = parseFormat(o.format);
+  const auto families = familiesFor(o.family);
+  const bool folder = o.family == "all";
+  std::string out = o.out.empty() ? (folder ? "out" : "") : o.out;
+  if (folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    if (ec) throw CommandFailure(kExitUsage, out + ": " + ec.message());
+  }
+  Entry entry = resolveEntry(o.source, o.env);
+  Environment env = resolveEnvironment(o.env, families.front(), o.scale);
+  FontLibrary fonts;
+  PangoTextMeasurer text(fonts);  // shared, so texts common to the families are measured once
+  for (WidgetFamily family : families) {
+    env.widgetFamily = family;
+    Node tree = compose(TodayContent{}(entry), env);
+    std::string name = "widget-" + std::string(familyShortName(family)) + "." + o.format;
+    std::string path = folder ? (std::filesystem::path(out) / name).string() : (out.empty() ? name : out);
+    writeOut(path, renderWidget(tree, env, canvasFor(family), format, fonts, text));
+  }
+}
+
+}  // namespace
+
+void addRenderCommand(CLI::App& app) {
+  auto o = std::make_shared<RenderOptions>();
+  CLI::App* cmd = app.add_subcommand("render", "Draw the widget to PNG, SVG or PDF");
+  addSourceOptions(*cmd, o->source);
+  cmd->add_option("--family", o->family, "a family (small, medium, large, extraLarge, ...) or all")
+      ->capture_default_str();
+  cmd->add_option("--format", o->format, "png, svg or pdf")->capture_default_str();
+  cmd->add_option("--scale", o->scale, "pixels per point for PNG")->check(CLI::IsMember({1, 2, 3}))->capture_default_str();
+  cmd->add_option("--out", o->out,
+                  "output file; with --family all a folder (default: out/), files named widget-FAMILY.FORMAT");
+  addEnvironmentOptions(*cmd, o->env);
+  cmd->callback([o] { run(*o); });
+}
+
+}  // namespace corvane
