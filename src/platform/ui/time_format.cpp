@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -26,13 +27,34 @@ std::unique_ptr<icu::TimeZone> zone(const std::string& id) {
   return std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(unicode(id)));
 }
 
+// ICU formatters take milliseconds to build (they load locale data) and are
+// not safe to share between threads: one per thread, per locale (and zone).
+icu::DateFormat* shortTimeFormat(const std::string& locale, const std::string& timeZone) {
+  thread_local std::map<std::pair<std::string, std::string>, std::unique_ptr<icu::DateFormat>> formats;
+  auto& f = formats[{locale, timeZone}];
+  if (!f) {
+    f.reset(icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, icu::Locale(locale.c_str())));
+    if (f) f->adoptTimeZone(zone(timeZone).release());
+  }
+  return f.get();
+}
+
+icu::MeasureFormat* durationFormat(const std::string& locale) {
+  thread_local std::map<std::string, std::unique_ptr<icu::MeasureFormat>> formats;
+  auto& f = formats[locale];
+  if (!f) {
+    UErrorCode status = U_ZERO_ERROR;
+    f = std::make_unique<icu::MeasureFormat>(icu::Locale(locale.c_str()), UMEASFMT_WIDTH_SHORT, status);
+    if (U_FAILURE(status)) f.reset();
+  }
+  return f.get();
+}
+
 }  // namespace
 
 std::string formatShortTime(Date date, const std::string& locale, const std::string& timeZone) {
-  std::unique_ptr<icu::DateFormat> f(
-      icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, icu::Locale(locale.c_str())));
+  icu::DateFormat* f = shortTimeFormat(locale, timeZone);
   if (!f) return {};
-  f->adoptTimeZone(zone(timeZone).release());
   icu::UnicodeString out;
   f->format(date.sinceEpoch * 1000.0, out);
   return utf8(out);
@@ -62,11 +84,11 @@ std::string formatRelative(Date date, Date now, const std::string& locale) {
     measures.emplace_back(icu::Formattable(static_cast<int64_t>(count)), u.make(status), status);
     if (measures.size() == 2) break;
   }
-  icu::MeasureFormat format(icu::Locale(locale.c_str()), UMEASFMT_WIDTH_SHORT, status);
+  icu::MeasureFormat* format = durationFormat(locale);
   icu::UnicodeString out;
   icu::FieldPosition pos;
-  format.formatMeasures(measures.data(), static_cast<int32_t>(measures.size()), out, pos, status);
-  return U_SUCCESS(status) ? utf8(out) : std::to_string(total) + " sec";
+  if (format) format->formatMeasures(measures.data(), static_cast<int32_t>(measures.size()), out, pos, status);
+  return format && U_SUCCESS(status) ? utf8(out) : std::to_string(total) + " sec";
 }
 
 std::string localeFromEnvironment() {
