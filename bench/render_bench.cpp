@@ -7,27 +7,17 @@
 #include "data/store.hpp"
 #include "platform/ui/pango_text.hpp"
 #include "platform/ui/render.hpp"
+#include "support/pinned.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {
 namespace {
 
-constexpr double kAt = 1765208700;
+constexpr double kAt = testing::kSampleTime;
 
-FontLibrary& fonts() {
-  static FontLibrary library;
-  return library;
-}
+FontLibrary& fonts() { return testing::sharedFonts(); }
 
-Environment drawing(WidgetFamily family) {
-  Environment env;
-  env.widgetFamily = family;
-  env.clock = fixedClock(Date{kAt + 674});
-  env.locale = "en_US";
-  env.timeZone = "UTC";
-  env.displayScale = 2;
-  return env;
-}
+Environment drawing(WidgetFamily family) { return testing::pinnedEnvironment(family, kAt + 674, 2); }
 
 Snapshot withAccounts(std::int64_t n) {
   Snapshot s = Store::makeSample(kAt);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "data/store.hpp"
+#include "support/pinned.hpp"
 #include "support/tree_query.hpp"
 #include "views/account_row.hpp"
 #include "views/empty.hpp"
@@ -14,13 +15,7 @@ namespace {
 
 using namespace corvane::testing;
 
-Environment pinned() {
-  Environment env;
-  env.clock = fixedClock(Date{1000});
-  env.locale = "en_US";
-  env.timeZone = "UTC";
-  return env;
-}
+Environment pinned() { return pinnedEnvironment(WidgetFamily::systemSmall, 1000); }
 
 TEST(SmallView, ActivityTextsFollowTheCounts) {
   struct Case {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/pinned.hpp"
 #include "support/tree_query.hpp"
 #include "views/dm_count.hpp"
 #include "views/dot.hpp"
@@ -12,13 +13,7 @@ namespace {
 
 using namespace corvane::testing;
 
-Environment at(double now) {
-  Environment env;
-  env.clock = fixedClock(Date{now});
-  env.locale = "en_US";
-  env.timeZone = "UTC";
-  return env;
-}
+Environment at(double now) { return pinnedEnvironment(WidgetFamily::systemSmall, now); }
 
 TEST(Dot, ColourFollowsTheExactStateWord) {
   const std::vector<std::pair<std::string, std::string>> cases = {

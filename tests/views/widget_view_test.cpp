@@ -5,6 +5,7 @@
 #include "data/store.hpp"
 #include "platform/ui/tree_dump.hpp"
 #include "support/golden.hpp"
+#include "support/pinned.hpp"
 #include "support/tree_query.hpp"
 #include "timeline/today_widget.hpp"
 
@@ -13,14 +14,7 @@ namespace {
 
 using namespace corvane::testing;
 
-Environment drawing(WidgetFamily family) {
-  Environment env;
-  env.widgetFamily = family;
-  env.clock = fixedClock(Date{1765208700});
-  env.locale = "en_US";
-  env.timeZone = "UTC";
-  return env;
-}
+Environment drawing(WidgetFamily family) { return pinnedEnvironment(family); }
 
 std::optional<Snapshot> withAccounts(int n, bool connected = true) {
   Snapshot d = Store::makeSample(1765208700);

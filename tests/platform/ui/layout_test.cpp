@@ -7,25 +7,16 @@
 #include "data/store.hpp"
 #include "platform/ui/pango_text.hpp"
 #include "platform/ui/render.hpp"
+#include "support/pinned.hpp"
 #include "support/tree_query.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {
 namespace {
 
-FontLibrary& fonts() {
-  static FontLibrary library;
-  return library;
-}
+using testing::pinnedEnvironment;
 
-Environment drawing(WidgetFamily family) {
-  Environment env;
-  env.widgetFamily = family;
-  env.clock = fixedClock(Date{1765208700});
-  env.locale = "en_US";
-  env.timeZone = "UTC";
-  return env;
-}
+FontLibrary& fonts() { return testing::sharedFonts(); }
 
 void collect(const Box& b, const std::function<bool(const Box&)>& pred, std::vector<const Box*>& out) {
   if (pred(b)) out.push_back(&b);
@@ -54,7 +45,7 @@ struct Laid {
 };
 
 Laid lay(const Snapshot& d, WidgetFamily family, TextMeasurer* measurer = nullptr) {
-  Environment env = drawing(family);
+  Environment env = pinnedEnvironment(family);
   Laid l{compose(WidgetView{Entry{Date{1765208700}, d}}, env), {}};
   PangoTextMeasurer pango(fonts());
   l.boxes = layOut(l.tree, env, canvasFor(family), measurer ? *measurer : pango);

@@ -13,22 +13,15 @@
 #include "data/store.hpp"
 #include "support/file_io.hpp"
 #include "support/golden.hpp"
+#include "support/pinned.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {
 namespace {
 
-constexpr double kAt = 1765208700;
+constexpr double kAt = testing::kSampleTime;
 
-Environment drawing(WidgetFamily family) {
-  Environment env;
-  env.widgetFamily = family;
-  env.clock = fixedClock(Date{kAt + 674});
-  env.locale = "en_US";
-  env.timeZone = "UTC";
-  env.displayScale = 2;
-  return env;
-}
+Environment drawing(WidgetFamily family) { return testing::pinnedEnvironment(family, kAt + 674, 2); }
 
 CairoSurfacePtr readPng(const std::string& path) {
   return CairoSurfacePtr(cairo_image_surface_create_from_png(path.c_str()));
