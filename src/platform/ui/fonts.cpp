@@ -20,14 +20,22 @@ FontFiles FontFiles::installed() {
   // every further file would be parsed at each start.
   for (const char* name : {"DejaVuSans.ttf"})
     f.files.push_back(fallback + "/" + name);
+  f.fallbacks = {CORVANE_CJK_FONT, CORVANE_EMOJI_FONT};
   return f;
 }
 
-FontLibrary::FontLibrary(const FontFiles& files) : config_(FcConfigCreate()) {
+FontLibrary::FontLibrary(const FontFiles& files)
+    : config_(FcConfigCreate()), coverage_(FcCharSetCreate()), fallbackFiles_(files.fallbacks) {
   int loaded = 0;
   for (const std::string& file : files.files)
     loaded += FcConfigAppFontAddFile(config_.get(), reinterpret_cast<const FcChar8*>(file.c_str())) ? 1 : 0;
   if (loaded == 0) throw std::runtime_error("no font could be loaded (install fonts-inter and fonts-jetbrains-mono)");
+  if (FcFontSet* set = FcConfigGetFonts(config_.get(), FcSetApplication)) {
+    for (int i = 0; i < set->nfont; ++i) {
+      FcCharSet* chars = nullptr;
+      if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &chars) == FcResultMatch) FcCharSetMerge(coverage_.get(), chars, nullptr);
+    }
+  }
   // Cairo's FreeType backend asks fontconfig's current configuration for
   // defaults; making ours current keeps it from loading the system's
   // configuration and font caches behind our back.
@@ -45,6 +53,44 @@ FontLibrary::FontLibrary(const FontFiles& files) : config_(FcConfigCreate()) {
   cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
   pango_cairo_context_set_font_options(context_.get(), options.get());
   pango_context_set_round_glyph_positions(context_.get(), FALSE);
+}
+
+void FontLibrary::cover(std::string_view text) const {
+  if (fallbacksLoaded_) return;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    gunichar c = g_utf8_get_char_validated(p, end - p);
+    if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) return;  // not UTF-8: nothing to add
+    // Controls and joiners have no glyph of their own.
+    if (c >= 0x20 && c != 0x200D && !(c >= 0xFE00 && c <= 0xFE0F) && !FcCharSetHasChar(coverage_.get(), c)) {
+      loadFallbacks();
+      return;
+    }
+    p = g_utf8_next_char(p);
+  }
+}
+
+void FontLibrary::loadFallbacks() const {
+  fallbacksLoaded_ = true;
+  int added = 0;
+  for (const std::string& file : fallbackFiles_)
+    added += FcConfigAppFontAddFile(config_.get(), reinterpret_cast<const FcChar8*>(file.c_str())) ? 1 : 0;
+  // Last, whatever else the machine has, read through the system's font
+  // caches, so a script none of the project's fonts cover still shows.
+  static const char kCaches[] =
+      "<fontconfig><cachedir>/var/cache/fontconfig</cachedir>"
+      "<cachedir prefix=\"xdg\">fontconfig</cachedir></fontconfig>";
+  FcConfigParseAndLoadFromMemory(config_.get(), reinterpret_cast<const FcChar8*>(kCaches), FcFalse);
+  for (const char* dir : {"/usr/share/fonts", "/usr/local/share/fonts"})
+    added += FcConfigAppFontAddDir(config_.get(), reinterpret_cast<const FcChar8*>(dir)) ? 1 : 0;
+  if (added == 0) return;
+  // The emoji font is a bitmap font: fontconfig's stock rule scales it to
+  // the size asked for instead of drawing it at its 109-pixel strike.
+  FcConfigParseAndLoad(config_.get(), reinterpret_cast<const FcChar8*>(CORVANE_SCALE_BITMAP_RULE), FcFalse);
+  // Pango caches what it matched; tell it the fonts changed.
+  pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(fontMap_.get()));
+  pango_context_changed(context_.get());
 }
 
 PangoFontDescriptionPtr FontLibrary::describe(const Font& font) {

@@ -1,12 +1,14 @@
 #pragma once
 // The fonts of the view toolkit: Inter for the system face, JetBrains Mono
-// for the monospaced design, and a small set of fallback fonts for characters
-// they lack. Loaded into an application-only fontconfig setup: only these
-// files are opened, no system-wide font scan happens at start-up.
+// for the monospaced design, DejaVu Sans for the characters they lack, and
+// broader fallbacks (CJK, emoji) loaded only when a text needs them. All of it
+// in an application-only fontconfig setup: only these files are opened, and
+// no system-wide font scan happens at start-up.
 
 #include <pango/pango.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/font.hpp"
@@ -15,7 +17,8 @@
 namespace corvane {
 
 struct FontFiles {
-  std::vector<std::string> files;  // font files to load
+  std::vector<std::string> files;      // font files loaded at start
+  std::vector<std::string> fallbacks;  // loaded only when a text needs them
   // The files the project's fonts come from (set at build time).
   static FontFiles installed();
 };
@@ -35,8 +38,18 @@ class FontLibrary {
   // The description of a toolkit font: family, weight, size in points.
   static PangoFontDescriptionPtr describe(const Font& font);
 
+  // Makes sure every character of `text` can be drawn: the first text with a
+  // character the loaded fonts lack loads the fallback fonts. Coverage is
+  // font-loading state behind a logically constant library.
+  void cover(std::string_view text) const;
+
  private:
+  void loadFallbacks() const;
+
   FcConfigPtr config_;
+  FcCharSetPtr coverage_;
+  std::vector<std::string> fallbackFiles_;
+  mutable bool fallbacksLoaded_ = false;
   GObjectPtr<PangoFontMap> fontMap_;
   GObjectPtr<PangoContext> context_;
 };

@@ -36,4 +36,9 @@ struct FcConfigRelease {
 };
 using FcConfigPtr = std::unique_ptr<FcConfig, FcConfigRelease>;
 
+struct FcCharSetRelease {
+  void operator()(FcCharSet* c) const noexcept { ::FcCharSetDestroy(c); }
+};
+using FcCharSetPtr = std::unique_ptr<FcCharSet, FcCharSetRelease>;
+
 }  // namespace corvane

@@ -6,6 +6,7 @@ namespace corvane {
 
 GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
                                        std::optional<double> width, int maxLines) {
+  fonts.cover(text);
   GObjectPtr<PangoLayout> layout(pango_layout_new(fonts.context()));
   pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
   auto description = FontLibrary::describe(font);
