@@ -1,0 +1,101 @@
+// The command line as a user meets it: exit statuses, what goes to standard
+// output and what to standard error, and the files `render` writes.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "data/snapshot_text.hpp"
+#include "support/temp_dir.hpp"
+
+namespace corvane {
+namespace {
+
+using testing::TempDir;
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome run(const std::string& args, const TempDir& dir) {
+  const std::string errPath = dir.file("stderr.txt");
+  const std::string command = std::string(CORVANE_WIDGET_BINARY) + " " + args + " 2>" + errPath;
+  Outcome r{};
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::array<char, 4096> buf{};
+  while (std::size_t n = std::fread(buf.data(), 1, buf.size(), pipe)) r.out.append(buf.data(), n);
+  int status = ::pclose(pipe);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream in(errPath);
+  r.err.assign(std::istreambuf_iterator<char>(in), {});
+  return r;
+}
+
+TEST(CommandLine, CheckReportsValidInvalidAndUnreadableFiles) {
+  TempDir dir;
+  const std::string valid = dir.write("valid.json", testing::kValidDocument);
+  const std::string invalid = dir.write("invalid.json", testing::withReplaced(R"(, "s": "off")", ""));
+  struct Case {
+    std::string args;
+    int status;
+    std::string outStart, err;
+  };
+  const std::vector<Case> cases = {
+      {"check " + valid, 0, R"({"v":1,"at":600.5,"connected":true,"dms":18,"cap":70,)", ""},
+      {"check " + invalid, 1, "", "corvane-widget: " + invalid + ": accounts[1].plan[1]: missing key \"s\"\n"},
+      {"check " + dir.file("missing.json"), 2, "", "corvane-widget: " + dir.file("missing.json") + ": No such file or directory\n"},
+      {"check " + dir.path().string(), 2, "", "corvane-widget: " + dir.path().string() + ": Is a directory\n"},
+      {"check - < " + valid, 0, R"({"v":1,)", ""},
+      {"check", 2, "", "FILE is required\nRun with --help for more information.\n"},
+      {"dump --family huge", 2, "", "corvane-widget: unknown family: huge\n"},
+      {"render --scale 5", 2, "", "--scale: 5 not in {1,2,3}\nRun with --help for more information.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    Outcome r = run(c.args, dir);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out.rfind(c.outStart, 0), 0u) << r.out;
+    EXPECT_EQ(r.err, c.err);
+  }
+  // A valid file is printed on exactly one line.
+  Outcome ok = run("check " + valid, dir);
+  EXPECT_EQ(std::count(ok.out.begin(), ok.out.end(), '\n'), 1);
+}
+
+TEST(CommandLine, TimelinePrintsTheThreeRequestsInOrder) {
+  TempDir dir;
+  Outcome r = run("timeline --preview", dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream lines(r.out);
+  std::string placeholder, snapshot, timeline, extra;
+  std::getline(lines, placeholder);
+  std::getline(lines, snapshot);
+  std::getline(lines, timeline);
+  EXPECT_FALSE(std::getline(lines, extra));
+  EXPECT_EQ(placeholder.rfind(R"({"request":"placeholder","date":)", 0), 0u);
+  EXPECT_EQ(snapshot.rfind(R"({"request":"snapshot","preview":true,"date":)", 0), 0u);
+  EXPECT_EQ(timeline.rfind(R"({"request":"timeline","date":)", 0), 0u);
+  EXPECT_NE(timeline.find(R"("reloadAfter":)"), std::string::npos);
+}
+
+TEST(CommandLine, RenderAllWritesOneFilePerDeclaredFamily) {
+  TempDir dir;
+  const std::string out = dir.file("pictures");
+  Outcome r = run("render --sample --family all --format svg --out " + out, dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(out)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"widget-large.svg", "widget-medium.svg", "widget-small.svg"}));
+  EXPECT_EQ(r.out, out + "/widget-small.svg\n" + out + "/widget-medium.svg\n" + out + "/widget-large.svg\n");
+}
+
+}  // namespace
+}  // namespace corvane
