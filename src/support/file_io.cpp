@@ -74,7 +74,9 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
   mode_t mask = ::umask(0);
   ::umask(mask);
   ::fchmod(raw, 0666 & ~mask);
-  if (!writeAll(raw, bytes) || ::fsync(raw) != 0) {
+  // No fsync: the rename alone keeps readers from ever seeing half a file,
+  // which is what callers need; surviving a power cut is not.
+  if (!writeAll(raw, bytes)) {
     int err = errno;
     ::unlink(tmp.c_str());
     return systemReason(err);
