@@ -1,9 +1,9 @@
 #pragma once
 // The fonts of the view toolkit: Inter for the system face, JetBrains Mono
-// for the monospaced design, DejaVu Sans for the characters they lack, and
+// for the monospaced design, DejaVu for the characters they lack, and
 // broader fallbacks (CJK, emoji) loaded only when a text needs them. All of it
-// in an application-only fontconfig setup: only these files are opened, and
-// no system-wide font scan happens at start-up.
+// in an application-only fontconfig setup: only these directories are read
+// (through the system's font caches), and no system-wide font scan happens.
 
 #include <pango/pango.h>
 
@@ -17,7 +17,7 @@
 namespace corvane {
 
 struct FontFiles {
-  std::vector<std::string> files;      // font files loaded at start
+  std::vector<std::string> directories;  // font directories loaded at start
   std::vector<std::string> fallbacks;  // loaded only when a text needs them
   // The files the project's fonts come from (set at build time).
   static FontFiles installed();
