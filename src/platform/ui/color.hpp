@@ -14,12 +14,12 @@ struct Color {
   double green = 0;
   double blue = 0;
   double opacity = 1;
-  std::string_view name;  // "cvBrand", "white", or empty
+  std::string_view name;  // a palette name ("cvBrand"), or empty
 
   // An opaque sRGB colour from a 24-bit RRGGBB number; the top 8 bits are
   // ignored (they are not alpha). Each channel is exactly k/255.0.
   static Color hex(std::uint32_t rrggbb);
-  static Color white() { return Color{1, 1, 1, 1, "white"}; }
+  static Color white() { return Color{1, 1, 1, 1, {}}; }
 
   Color withOpacity(double o) const {
     Color c = *this;
