@@ -34,7 +34,19 @@ void appendJsonString(std::string& out, std::string_view text) {
 std::string shortestDouble(double value) {
   char buf[64];
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-  return ec == std::errc{} ? std::string(buf, end) : std::string("null");
+  if (ec != std::errc{}) return "null";
+  std::string_view text(buf, static_cast<std::size_t>(end - buf));
+  // "-0" would read back as the integer 0 and lose its sign.
+  if (text == "-0") return "-0.0";
+  // A whole number beyond the 64-bit integers written without a fraction or
+  // exponent ("18446744073709551616") is a JSON integer that strict parsers
+  // refuse; the scientific form reads back as the same double.
+  if (text.find_first_of(".e") == std::string_view::npos && std::fabs(value) >= 9223372036854775808.0) {
+    auto scientific = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    if (scientific.ec != std::errc{}) return "null";
+    text = std::string_view(buf, static_cast<std::size_t>(scientific.ptr - buf));
+  }
+  return std::string(text);
 }
 
 void JsonWriter::beforeValue() {
