@@ -10,20 +10,14 @@
 #include "data/store.hpp"
 #include "platform/host/host_runner.hpp"
 #include "support/file_io.hpp"
-#include "timeline/provider.hpp"
+#include "timeline/today_widget.hpp"
 
 namespace corvane {
 namespace {
 
-// The host's protocol without a declared widget: the provider alone.
-struct ProviderOnly {
-  using EntryType = Entry;
-  Provider provider;
-};
-
 void runTimeline(bool preview) {
-  ProviderOnly config;
-  HostRunner<ProviderOnly> host(config);
+  const TodayConfiguration config = TodayWidget{}.body();
+  HostRunner<TodayConfiguration> host(config);
   TimelineProviderContext ctx;
   ctx.isPreview = preview;
 

@@ -6,18 +6,18 @@
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 
 namespace corvane {
 namespace {
 
-struct FdCloser {
-  void operator()(const int* fd) const noexcept {
-    ::close(*fd);
-    delete fd;
-  }
+// Closes a file descriptor when it goes out of scope.
+struct FdGuard {
+  explicit FdGuard(int f) : fd(f) {}
+  ~FdGuard() { ::close(fd); }
+  FdGuard(const FdGuard&) = delete;
+  FdGuard& operator=(const FdGuard&) = delete;
+  int fd;
 };
-using UniqueFd = std::unique_ptr<int, FdCloser>;
 
 std::string systemReason(int err) { return std::strerror(err); }
 
@@ -55,7 +55,7 @@ FileRead readRegularFile(const std::string& path) {
   // O_NONBLOCK keeps open() of a FIFO from waiting for a writer.
   int raw = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (raw < 0) return {std::nullopt, systemReason(errno)};
-  UniqueFd fd(new int(raw));
+  FdGuard guard(raw);
   struct stat st {};
   if (::fstat(raw, &st) != 0) return {std::nullopt, systemReason(errno)};
   if (S_ISDIR(st.st_mode)) return {std::nullopt, systemReason(EISDIR)};
@@ -69,7 +69,7 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
   std::string tmp = path + ".tmp-XXXXXX";
   int raw = ::mkstemp(tmp.data());
   if (raw < 0) return systemReason(errno);
-  UniqueFd fd(new int(raw));
+  FdGuard guard(raw);
   // mkstemp creates the file 0600; give it the usual permissions of a new file.
   mode_t mask = ::umask(0);
   ::umask(mask);

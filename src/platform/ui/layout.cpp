@@ -289,10 +289,10 @@ void LayoutEngine::placeGrid(Box& b, const GridPlan& plan) {
   }
 }
 
-void layoutWidget(BoxTree& tree, const WidgetGeometry& g, TextMeasurer& text, double displayScale) {
+void layoutWidget(BoxTree& tree, const WidgetCanvas& g, TextMeasurer& text, double displayScale) {
   LayoutEngine engine(text, displayScale);
-  const double w = std::max(0.0, g.size.width - 2 * g.margin);
-  const double h = std::max(0.0, g.size.height - 2 * g.margin);
+  const double w = std::max(0.0, g.width - 2 * g.margin);
+  const double h = std::max(0.0, g.height - 2 * g.margin);
   Proposal content{w, h};
   Size s = engine.size(tree.root, content);
   engine.place(tree.root, content, g.margin + (w - s.width) / 2, g.margin + (h - s.height) / 2);

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "platform/host/canvas.hpp"
 #include "platform/ui/layout_box.hpp"
 #include "platform/ui/text_measure.hpp"
 
@@ -52,13 +53,8 @@ class LayoutEngine {
   double scale_;
 };
 
-struct WidgetGeometry {
-  Size size;            // the whole widget, in points
-  double margin = 16;   // content margins on every edge
-};
-
 // Lays the tree out in the widget's content area (the root is centred there
 // when it is smaller) and sets every box's frame.
-void layoutWidget(BoxTree& tree, const WidgetGeometry& geometry, TextMeasurer& text, double displayScale);
+void layoutWidget(BoxTree& tree, const WidgetCanvas& canvas, TextMeasurer& text, double displayScale);
 
 }  // namespace corvane

@@ -13,9 +13,16 @@ std::vector<Node> present(std::vector<Child> children) {
   return out;
 }
 
-Node make(NodeType type) {
+Node make(NodeType type, std::vector<Child> children = {}) {
   Node n;
   n.type = type;
+  n.children = present(std::move(children));
+  return n;
+}
+
+Node textNode(TextContent content) {
+  Node n = make(NodeType::text);
+  n.text = std::move(content);
   return n;
 }
 
@@ -45,18 +52,16 @@ Node Node::containerBackground(Color c, ContainerBackgroundPlacement p) && {
 Node Node::fill(Color c) && { return std::move(*this).modified(Fill{c}); }
 
 Node VStack(HorizontalAlignment alignment, std::optional<double> spacing, std::vector<Child> children) {
-  Node n = make(NodeType::vstack);
+  Node n = make(NodeType::vstack, std::move(children));
   n.hAlignment = alignment;
   n.spacing = spacing;
-  n.children = present(std::move(children));
   return n;
 }
 
 Node HStack(VerticalAlignment alignment, std::optional<double> spacing, std::vector<Child> children) {
-  Node n = make(NodeType::hstack);
+  Node n = make(NodeType::hstack, std::move(children));
   n.vAlignment = alignment;
   n.spacing = spacing;
-  n.children = present(std::move(children));
   return n;
 }
 
@@ -66,11 +71,7 @@ Node Spacer(std::optional<double> minLength) {
   return n;
 }
 
-Node Group(std::vector<Child> children) {
-  Node n = make(NodeType::group);
-  n.children = present(std::move(children));
-  return n;
-}
+Node Group(std::vector<Child> children) { return make(NodeType::group, std::move(children)); }
 
 Node Conditional(Branch branch, Node content) {
   Node n = make(NodeType::conditional);
@@ -87,39 +88,19 @@ Node ForEach(std::vector<ForEachElement> elements) {
 
 Node LazyVGrid(std::vector<GridItem> columns, HorizontalAlignment alignment, std::optional<double> spacing,
                std::vector<Child> content) {
-  Node n = make(NodeType::lazyVGrid);
+  Node n = make(NodeType::lazyVGrid, std::move(content));
   n.columns = std::move(columns);
   n.hAlignment = alignment;
   n.spacing = spacing;
-  n.children = present(std::move(content));
   return n;
 }
 
 Node Divider() { return make(NodeType::divider); }
 
-Node Text::verbatim(std::string_view string) {
-  Node n = make(NodeType::text);
-  n.text = {TextKind::verbatim, std::string(string), {}, {}};
-  return n;
-}
-
-Node Text::key(std::string_view key) {
-  Node n = make(NodeType::text);
-  n.text = {TextKind::key, std::string(key), {}, {}};
-  return n;
-}
-
-Node Text::interpolated(const Interpolation& i) {
-  Node n = make(NodeType::text);
-  n.text = i.content();
-  return n;
-}
-
-Node Text::relative(Date date) {
-  Node n = make(NodeType::text);
-  n.text = {TextKind::relative, {}, {}, date};
-  return n;
-}
+Node Text::verbatim(std::string_view string) { return textNode({TextKind::verbatim, std::string(string), {}, {}}); }
+Node Text::key(std::string_view key) { return textNode({TextKind::key, std::string(key), {}, {}}); }
+Node Text::interpolated(const Interpolation& i) { return textNode(i.content()); }
+Node Text::relative(Date date) { return textNode({TextKind::relative, {}, {}, date}); }
 
 Node Image(std::string_view systemName) {
   Node n = make(NodeType::image);

@@ -72,9 +72,9 @@ void paintBox(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
 
 }  // namespace
 
-void paintWidget(cairo_t* cr, const BoxTree& tree, const PaintGeometry& g, const FontLibrary& fonts) {
+void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& g, const FontLibrary& fonts) {
   cairo_save(cr);
-  roundedRect(cr, g.size.width, g.size.height, g.cornerRadius);
+  roundedRect(cr, g.width, g.height, g.cornerRadius);
   cairo_clip(cr);
   if (tree.background) {
     setColor(cr, *tree.background);

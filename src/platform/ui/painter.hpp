@@ -4,17 +4,14 @@
 
 #include <cairo.h>
 
+#include "platform/host/canvas.hpp"
 #include "platform/ui/fonts.hpp"
 #include "platform/ui/layout_box.hpp"
 
 namespace corvane {
 
-struct PaintGeometry {
-  Size size;                 // the widget, in points
-  double cornerRadius = 22;  // transparent outside the rounded rectangle
-};
-
-// Paints onto `cr`, whose user space is in points (scale it for 2x and 3x).
-void paintWidget(cairo_t* cr, const BoxTree& tree, const PaintGeometry& geometry, const FontLibrary& fonts);
+// Paints onto `cr`, whose user space is in points (scale it for 2x and 3x);
+// outside the canvas's rounded corners stays transparent.
+void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, const FontLibrary& fonts);
 
 }  // namespace corvane

@@ -18,8 +18,6 @@ cairo_status_t appendToString(void* closure, const unsigned char* data, unsigned
   return CAIRO_STATUS_SUCCESS;
 }
 
-PaintGeometry paintGeometry(const WidgetCanvas& c) { return {{c.width, c.height}, c.cornerRadius}; }
-
 void check(cairo_status_t status, const char* what) {
   if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error(std::string(what) + ": " + cairo_status_to_string(status));
 }
@@ -28,7 +26,7 @@ void check(cairo_status_t status, const char* what) {
 
 BoxTree layOut(const Node& root, const Environment& env, const WidgetCanvas& canvas, TextMeasurer& text) {
   BoxTree tree = buildBoxes(root, env);
-  layoutWidget(tree, {{canvas.width, canvas.height}, canvas.margin}, text, env.displayScale);
+  layoutWidget(tree, canvas, text, env.displayScale);
   return tree;
 }
 
@@ -38,7 +36,7 @@ CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, doub
   check(cairo_surface_status(surface.get()), "image surface");
   CairoPtr cr(cairo_create(surface.get()));
   cairo_scale(cr.get(), scale, scale);
-  paintWidget(cr.get(), tree, paintGeometry(canvas), fonts);
+  paintWidget(cr.get(), tree, canvas, fonts);
   check(cairo_status(cr.get()), "painting");
   cairo_surface_flush(surface.get());
   return surface;
@@ -55,7 +53,7 @@ std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFo
     check(cairo_surface_status(surface.get()), "vector surface");
     if (format == ImageFormat::svg) cairo_svg_surface_restrict_to_version(surface.get(), CAIRO_SVG_VERSION_1_1);
     CairoPtr cr(cairo_create(surface.get()));
-    paintWidget(cr.get(), tree, paintGeometry(canvas), fonts);
+    paintWidget(cr.get(), tree, canvas, fonts);
     check(cairo_status(cr.get()), "painting");
     cairo_surface_finish(surface.get());  // flushes the last bytes into `bytes`
   }
