@@ -4,7 +4,7 @@
 #include "app/exit_codes.hpp"
 #include "data/store.hpp"
 #include "platform/host/host_runner.hpp"
-#include "platform/ui/time_format.hpp"
+#include "platform/ui/text/time_format.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {

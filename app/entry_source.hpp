@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ui/environment.hpp"
+#include "platform/ui/tree/environment.hpp"
 #include "timeline/entry.hpp"
 
 namespace corvane {

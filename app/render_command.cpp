@@ -6,8 +6,8 @@
 
 #include "app/entry_source.hpp"
 #include "app/exit_codes.hpp"
-#include "platform/ui/pango_text.hpp"
-#include "platform/ui/render.hpp"
+#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/paint/render.hpp"
 #include "support/file_io.hpp"
 #include "timeline/today_widget.hpp"
 

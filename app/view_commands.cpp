@@ -5,9 +5,9 @@
 
 #include "app/entry_json.hpp"
 #include "app/entry_source.hpp"
-#include "platform/ui/pango_text.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/tree_dump.hpp"
+#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/paint/render.hpp"
+#include "platform/ui/tree/tree_dump.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {

@@ -3,7 +3,7 @@
 // on one line, the note under it, and the plan grid when asked for.
 
 #include "data/records.hpp"
-#include "platform/ui/node.hpp"
+#include "platform/ui/tree/node.hpp"
 
 namespace corvane {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/ui/node.hpp"
+#include "platform/ui/tree/node.hpp"
 
 namespace corvane {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/ui/node.hpp"
+#include "platform/ui/tree/node.hpp"
 
 namespace corvane {
 

@@ -1,6 +1,6 @@
 #include "views/header.hpp"
 
-#include "platform/ui/time_format.hpp"
+#include "platform/ui/text/time_format.hpp"
 #include "views/palette.hpp"
 
 namespace corvane {

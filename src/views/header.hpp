@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ui/node.hpp"
+#include "platform/ui/tree/node.hpp"
 
 namespace corvane {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "data/records.hpp"
-#include "platform/ui/node.hpp"
+#include "platform/ui/tree/node.hpp"
 
 namespace corvane {
 

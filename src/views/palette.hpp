@@ -2,7 +2,7 @@
 // The widget's eleven named colours, all opaque sRGB. Each is built once, on
 // first use, and then never changes.
 
-#include "platform/ui/color.hpp"
+#include "platform/ui/tree/color.hpp"
 
 namespace corvane {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "data/records.hpp"
-#include "platform/ui/node.hpp"
+#include "platform/ui/tree/node.hpp"
 
 namespace corvane {
 

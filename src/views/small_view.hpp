@@ -2,7 +2,7 @@
 // The small widget: the day's totals, the activity line and the freshness.
 
 #include "data/records.hpp"
-#include "platform/ui/node.hpp"
+#include "platform/ui/tree/node.hpp"
 
 namespace corvane {
 

@@ -3,7 +3,7 @@
 // from the entry's data and the family the host is drawing, on the widget's
 // background.
 
-#include "platform/ui/node.hpp"
+#include "platform/ui/tree/node.hpp"
 #include "timeline/entry.hpp"
 
 namespace corvane {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/node.hpp"
+#include "platform/ui/tree/node.hpp"
 
 namespace corvane::testing {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "data/store.hpp"
-#include "platform/ui/tree_dump.hpp"
+#include "platform/ui/tree/tree_dump.hpp"
 #include "support/golden.hpp"
 #include "support/pinned.hpp"
 #include "support/tree_query.hpp"

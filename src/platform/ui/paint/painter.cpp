@@ -1,0 +1,87 @@
+#include "platform/ui/paint/painter.hpp"
+
+#include <pango/pangocairo.h>
+
+#include <cmath>
+
+#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/paint/symbols.hpp"
+
+namespace corvane {
+namespace {
+
+void setColor(cairo_t* cr, const Color& c) { cairo_set_source_rgba(cr, c.red, c.green, c.blue, c.opacity); }
+
+void roundedRect(cairo_t* cr, double w, double h, double r) {
+  r = std::min({r, w / 2, h / 2});
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, w - r, r, r, -M_PI / 2, 0);
+  cairo_arc(cr, w - r, h - r, r, 0, M_PI / 2);
+  cairo_arc(cr, r, h - r, r, M_PI / 2, M_PI);
+  cairo_arc(cr, r, r, r, M_PI, 3 * M_PI / 2);
+  cairo_close_path(cr);
+}
+
+void fillRect(cairo_t* cr, const Rect& r, const Color& c) {
+  setColor(cr, c);
+  cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+  cairo_fill(cr);
+}
+
+void paintSymbol(cairo_t* cr, const Box& b) {
+  auto outline = symbolOutline(b.symbol);
+  if (!outline) return;
+  // The glyph is square, as tall as the font size, centred in its frame.
+  double side = std::min(b.frame.width, b.frame.height);
+  double x0 = b.frame.x + (b.frame.width - side) / 2, y0 = b.frame.y + (b.frame.height - side) / 2;
+  setColor(cr, b.color);
+  for (const auto& polygon : *outline) {
+    for (std::size_t i = 0; i < polygon.size(); ++i) {
+      double x = x0 + polygon[i].x * side, y = y0 + polygon[i].y * side;
+      if (i == 0) cairo_move_to(cr, x, y); else cairo_line_to(cr, x, y);
+    }
+    cairo_close_path(cr);
+  }
+  cairo_fill(cr);
+}
+
+void paintText(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
+  auto layout = makeTextLayout(fonts, b.text, b.font, b.layoutWidth, b.layoutLines);
+  setColor(cr, b.color);
+  cairo_move_to(cr, b.frame.x, b.frame.y);
+  pango_cairo_show_layout(cr, layout.get());
+}
+
+void paintBox(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
+  switch (b.kind) {
+    case BoxKind::text: paintText(cr, b, fonts); break;
+    case BoxKind::symbol: paintSymbol(cr, b); break;
+    case BoxKind::circle:
+      setColor(cr, b.color);
+      cairo_new_sub_path(cr);
+      cairo_arc(cr, b.frame.x + b.frame.width / 2, b.frame.y + b.frame.height / 2,
+                std::min(b.frame.width, b.frame.height) / 2, 0, 2 * M_PI);
+      cairo_fill(cr);
+      break;
+    case BoxKind::divider: fillRect(cr, b.frame, b.color); break;
+    default: break;
+  }
+  for (const Box& c : b.children) paintBox(cr, c, fonts);
+  if (b.kind == BoxKind::overlay) fillRect(cr, b.frame, b.color);  // drawn over the content
+}
+
+}  // namespace
+
+void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& g, const FontLibrary& fonts) {
+  cairo_save(cr);
+  roundedRect(cr, g.width, g.height, g.cornerRadius);
+  cairo_clip(cr);
+  if (tree.background) {
+    setColor(cr, *tree.background);
+    cairo_paint(cr);
+  }
+  paintBox(cr, tree.root, fonts);
+  cairo_restore(cr);
+}
+
+}  // namespace corvane

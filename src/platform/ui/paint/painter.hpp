@@ -1,0 +1,17 @@
+#pragma once
+// Draws a laid-out box tree with Cairo: the container background clipped to
+// the widget's rounded corners, then every box in tree order.
+
+#include <cairo.h>
+
+#include "platform/host/canvas.hpp"
+#include "platform/ui/text/fonts.hpp"
+#include "platform/ui/layout/layout_box.hpp"
+
+namespace corvane {
+
+// Paints onto `cr`, whose user space is in points (scale it for 2x and 3x);
+// outside the canvas's rounded corners stays transparent.
+void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, const FontLibrary& fonts);
+
+}  // namespace corvane

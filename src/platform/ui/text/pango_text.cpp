@@ -1,0 +1,49 @@
+#include "platform/ui/text/pango_text.hpp"
+
+#include <cmath>
+
+namespace corvane {
+
+GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
+                                       std::optional<double> width, int maxLines) {
+  fonts.cover(text);
+  GObjectPtr<PangoLayout> layout(pango_layout_new(fonts.context()));
+  pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
+  auto description = FontLibrary::describe(font);
+  pango_layout_set_font_description(layout.get(), description.get());
+  if (width) {
+    pango_layout_set_width(layout.get(), static_cast<int>(std::floor(std::max(0.0, *width) * PANGO_SCALE)));
+    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+    // A negative height is a limit in lines; the last kept line ends in "…".
+    pango_layout_set_height(layout.get(), maxLines > 0 ? -maxLines : -1000000);
+  } else {
+    pango_layout_set_width(layout.get(), -1);
+  }
+  return layout;
+}
+
+TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font, std::optional<double> width,
+                                       int maxLines) {
+  Key key{text, font.size, font.weight ? static_cast<int>(*font.weight) : -1, font.design ? 1 : 0,
+          width.value_or(-1), maxLines};
+  if (auto it = cache_.find(key); it != cache_.end()) return it->second;
+
+  auto layout = makeTextLayout(fonts_, text, font, width, maxLines);
+  PangoRectangle logical;
+  pango_layout_get_extents(layout.get(), nullptr, &logical);
+  PangoLayoutIter* iter = pango_layout_get_iter(layout.get());
+  int ascentTop = 0, descentBottom = 0;
+  pango_layout_iter_get_line_yrange(iter, &ascentTop, &descentBottom);
+  pango_layout_iter_free(iter);
+
+  TextMetrics m;
+  m.size = {logical.width / double(PANGO_SCALE), logical.height / double(PANGO_SCALE)};
+  if (width) m.size.width = std::min(m.size.width, std::max(0.0, *width));
+  m.firstBaseline = pango_layout_get_baseline(layout.get()) / double(PANGO_SCALE);
+  m.lineHeight = (descentBottom - ascentTop) / double(PANGO_SCALE);
+  cache_.emplace(std::move(key), m);
+  return m;
+}
+
+}  // namespace corvane

@@ -1,0 +1,29 @@
+#pragma once
+// Text shaping with Pango: measuring for layout and layouts for painting,
+// made the same way so what is drawn is what was measured.
+
+#include <map>
+#include <tuple>
+
+#include "platform/ui/text/fonts.hpp"
+#include "platform/ui/text/text_measure.hpp"
+
+namespace corvane {
+
+// A Pango layout for `text`: wrapping by words (then characters) at `width`,
+// at most `maxLines` lines with a trailing "…" on the last (0: no limit).
+GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
+                                       std::optional<double> width, int maxLines);
+
+class PangoTextMeasurer final : public TextMeasurer {
+ public:
+  explicit PangoTextMeasurer(const FontLibrary& fonts) : fonts_(fonts) {}
+  TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines) override;
+
+ private:
+  using Key = std::tuple<std::string, double, int, int, double, int>;
+  const FontLibrary& fonts_;
+  std::map<Key, TextMetrics> cache_;  // layout asks the same question often
+};
+
+}  // namespace corvane

@@ -1,0 +1,28 @@
+#pragma once
+// Measuring text for layout. The layout engine talks to this interface only,
+// so tests can stand in a spy or a fake with fixed metrics.
+
+#include <optional>
+#include <string>
+
+#include "platform/ui/tree/font.hpp"
+#include "platform/ui/layout/geometry.hpp"
+
+namespace corvane {
+
+struct TextMetrics {
+  Size size;             // the lines as laid out, in points
+  double firstBaseline;  // from the top of the first line
+  double lineHeight;     // of one line in this font
+};
+
+class TextMeasurer {
+ public:
+  virtual ~TextMeasurer() = default;
+  // `width`: wrap (or, at the line limit, cut with "…") at this width; none
+  // lays the text out on one line per paragraph. `maxLines` 0: no limit.
+  virtual TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width,
+                              int maxLines) = 0;
+};
+
+}  // namespace corvane

@@ -1,0 +1,182 @@
+#pragma once
+// The view vocabulary: every primitive, modifier, colour and font a view body
+// can use, as immutable values forming a retained tree. A composite view
+// appears in the tree under its own name with its evaluated body.
+//
+//   VStack(HorizontalAlignment::leading, 2, {Header{...}, Spacer(4), ...})
+//   Text::verbatim(n).font(Font::system(10)).foregroundStyle(c).lineLimit(1)
+//
+// Absent means absent: a child given as std::nullopt is not in the tree.
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/ui/tree/color.hpp"
+#include "platform/ui/tree/environment.hpp"
+#include "platform/ui/tree/font.hpp"
+#include "platform/ui/tree/text_content.hpp"
+#include "platform/ui/text/text_case.hpp"
+
+namespace corvane {
+
+// ---- Alignment, edges, sizes ------------------------------------------------
+
+enum class HorizontalAlignment { leading, center, trailing };
+enum class VerticalAlignment { top, center, bottom, firstTextBaseline };
+enum class Alignment { center };
+
+// A set of edges: bits of top, leading, bottom, trailing.
+struct EdgeSet {
+  unsigned bits = 0;
+  static constexpr unsigned kTop = 1, kLeading = 2, kBottom = 4, kTrailing = 8;
+  static EdgeSet top() { return {kTop}; }
+  static EdgeSet leading() { return {kLeading}; }
+  static EdgeSet bottom() { return {kBottom}; }
+  static EdgeSet trailing() { return {kTrailing}; }
+  static EdgeSet all() { return {kTop | kLeading | kBottom | kTrailing}; }
+  bool has(unsigned edge) const { return (bits & edge) != 0; }
+  friend bool operator==(const EdgeSet&, const EdgeSet&) = default;
+};
+
+struct EdgeInsets {
+  double top = 0, leading = 0, bottom = 0, trailing = 0;
+  friend bool operator==(const EdgeInsets&, const EdgeInsets&) = default;
+};
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// ---- Modifiers (recorded in the order applied) ------------------------------
+
+struct FontModifier { Font font; };
+struct ForegroundStyle { Color color; };
+struct LineLimit { std::optional<int> lines; };
+struct TextCaseModifier { std::optional<TextCase> textCase; };
+struct Padding {
+  EdgeInsets insets;                 // what the padding adds on each edge
+  std::optional<EdgeSet> edges;      // set when made from (edges, length)
+};
+struct Frame {
+  std::optional<double> width, height;
+  Alignment alignment = Alignment::center;
+};
+struct Overlay {
+  Color color;
+  EdgeSet ignoresSafeAreaEdges = EdgeSet::all();
+};
+enum class ContainerBackgroundPlacement { widget };
+struct ContainerBackground {
+  Color color;
+  ContainerBackgroundPlacement placement = ContainerBackgroundPlacement::widget;
+};
+struct Fill { Color color; };
+
+using Modifier = std::variant<FontModifier, ForegroundStyle, LineLimit, TextCaseModifier, Padding, Frame, Overlay,
+                              ContainerBackground, Fill>;
+
+// ---- Node --------------------------------------------------------------------
+
+enum class NodeType {
+  view,  // a composite view: name + body
+  vstack, hstack, spacer, group, conditional, forEach, lazyVGrid, divider,
+  text, image, circle,
+};
+
+enum class Branch { first, second };
+
+struct GridItem {
+  double minimum = 10, maximum = kInfinity;  // GridItem.Size.flexible
+  std::optional<double> spacing;
+  std::optional<Alignment> alignment;
+};
+
+struct Node;
+
+// One element of a ForEach: its identity (the JSON of the identifying value,
+// so equal values have equal ids) and the children it yields.
+struct ForEachElement {
+  std::string id;
+  std::vector<Node> content;
+};
+
+struct Node {
+  NodeType type = NodeType::group;
+  std::string viewName;                      // view
+  HorizontalAlignment hAlignment = HorizontalAlignment::leading;  // vstack, lazyVGrid
+  VerticalAlignment vAlignment = VerticalAlignment::center;       // hstack
+  std::optional<double> spacing;             // stacks, lazyVGrid
+  std::optional<double> minLength;           // spacer
+  Branch branch = Branch::first;             // conditional
+  std::vector<GridItem> columns;             // lazyVGrid
+  std::vector<ForEachElement> elements;      // forEach
+  TextContent text;                          // text
+  std::string systemName;                    // image
+  std::vector<Modifier> modifiers;
+  std::vector<Node> children;  // stacks, group, grid; view body and conditional content are children[0]
+
+  // Modifiers, chained fluently; each returns the node with one more modifier.
+  Node font(Font f) &&;
+  Node foregroundStyle(Color c) &&;
+  Node lineLimit(std::optional<int> n) &&;
+  Node textCase(std::optional<TextCase> c) &&;
+  Node padding(EdgeInsets insets) &&;
+  Node padding(EdgeSet edges, double length) &&;
+  Node frame(std::optional<double> width, std::optional<double> height, Alignment a = Alignment::center) &&;
+  Node overlay(Color c, EdgeSet ignoresSafeAreaEdges = EdgeSet::all()) &&;
+  Node containerBackground(Color c, ContainerBackgroundPlacement p) &&;
+  Node fill(Color c) &&;
+  Node modified(Modifier m) &&;
+};
+
+using Child = std::optional<Node>;
+
+// ---- Containers ---------------------------------------------------------------
+
+Node VStack(HorizontalAlignment alignment, std::optional<double> spacing, std::vector<Child> children);
+Node HStack(VerticalAlignment alignment, std::optional<double> spacing, std::vector<Child> children);
+Node Spacer(std::optional<double> minLength = std::nullopt);
+Node Group(std::vector<Child> children);
+Node Conditional(Branch branch, Node content);
+Node ForEach(std::vector<ForEachElement> elements);
+Node LazyVGrid(std::vector<GridItem> columns, HorizontalAlignment alignment, std::optional<double> spacing,
+               std::vector<Child> content);
+Node Divider();
+
+// ---- Leaves -------------------------------------------------------------------
+
+struct Text {
+  static Node verbatim(std::string_view string);
+  static Node key(std::string_view key);
+  static Node interpolated(const Interpolation& i);
+  static Node relative(Date date);
+};
+Node Image(std::string_view systemName);
+Node Circle();
+
+// ---- Composite views ------------------------------------------------------------
+
+// A view is a value with a static `name` and `Node body(const Environment&)`.
+template <class V>
+concept View = requires(const V& v, const Environment& env) {
+  { V::name } -> std::convertible_to<std::string_view>;
+  { v.body(env) } -> std::same_as<Node>;
+};
+
+// The view in the tree under its own name, with its body evaluated now.
+template <View V>
+Node compose(const V& v, const Environment& env) {
+  Node n;
+  n.type = NodeType::view;
+  n.viewName = std::string(V::name);
+  n.children.push_back(v.body(env));
+  return n;
+}
+
+// The body of a composite or the content of a conditional.
+inline const Node& onlyChild(const Node& n) { return n.children.front(); }
+
+}  // namespace corvane

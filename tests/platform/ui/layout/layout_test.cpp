@@ -1,0 +1,214 @@
+// Layout geometry on the real fonts, in points.
+
+#include "platform/ui/layout/layout.hpp"
+
+#include <gtest/gtest.h>
+
+#include "data/store.hpp"
+#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/paint/render.hpp"
+#include "support/pinned.hpp"
+#include "support/tree_query.hpp"
+#include "timeline/today_widget.hpp"
+
+namespace corvane {
+namespace {
+
+using testing::pinnedEnvironment;
+
+FontLibrary& fonts() { return testing::sharedFonts(); }
+
+void collect(const Box& b, const std::function<bool(const Box&)>& pred, std::vector<const Box*>& out) {
+  if (pred(b)) out.push_back(&b);
+  for (const Box& c : b.children) collect(c, pred, out);
+}
+
+std::vector<const Box*> boxes(const Box& root, const std::function<bool(const Box&)>& pred) {
+  std::vector<const Box*> out;
+  collect(root, pred, out);
+  return out;
+}
+
+const Box& textBox(const Box& root, const std::string& text) {
+  auto found = boxes(root, [&](const Box& b) { return b.kind == BoxKind::text && b.text == text; });
+  if (found.empty()) throw std::runtime_error("no text " + text);
+  return *found.front();
+}
+
+std::vector<const Box*> ofKind(const Box& root, BoxKind kind) {
+  return boxes(root, [&](const Box& b) { return b.kind == kind; });
+}
+
+struct Laid {
+  Node tree;
+  BoxTree boxes;
+};
+
+Laid lay(const Snapshot& d, WidgetFamily family, TextMeasurer* measurer = nullptr) {
+  Environment env = pinnedEnvironment(family);
+  Laid l{compose(WidgetView{Entry{Date{1765208700}, d}}, env), {}};
+  PangoTextMeasurer pango(fonts());
+  l.boxes = layOut(l.tree, env, canvasFor(family), measurer ? *measurer : pango);
+  return l;
+}
+
+constexpr double kTolerance = 1e-9;
+
+TEST(Layout, AccountRowGeometry) {
+  for (WidgetFamily family : {WidgetFamily::systemMedium, WidgetFamily::systemLarge}) {
+    SCOPED_TRACE(familyName(family));
+    Laid l = lay(Store::makeSample(1765208700), family);
+    const Box& root = l.boxes.root;
+    auto circles = ofKind(root, BoxKind::circle);
+    ASSERT_EQ(circles.size(), 2u);
+    for (const Box* dot : circles) {
+      EXPECT_EQ(dot->frame.width, 7);
+      EXPECT_EQ(dot->frame.height, 7);
+      EXPECT_EQ(dot->frame.x, 16);  // the content margin
+    }
+    const Box& handle = textBox(root, "@harbor_lantern");
+    const Box& note = textBox(root, "Needs you");
+    EXPECT_NEAR(handle.frame.x, 16 + 7 + 6, kTolerance);
+    EXPECT_NEAR(note.frame.x, handle.frame.x, kTolerance);
+    // The count ends at the trailing edge, with the "DM" label after it.
+    const Box& dm = *boxes(root, [](const Box& b) { return b.kind == BoxKind::text && b.text == "DM"; }).front();
+    EXPECT_NEAR(dm.frame.maxX(), 364 - 16, kTolerance);
+    EXPECT_NEAR(textBox(root, "/30").frame.maxX(), dm.frame.x - 6, kTolerance);
+    // Dot, handle and count are centred on one line.
+    const Box& line = *circles.front();
+    EXPECT_NEAR(line.frame.y + 3.5, handle.frame.y + handle.frame.height / 2, 0.01);
+  }
+}
+
+TEST(Layout, PlanGridColumnsAndRows) {
+  Laid l = lay(Store::makeSample(1765208700), WidgetFamily::systemLarge);
+  const Box& root = l.boxes.root;
+  const Box& grid = *ofKind(root, BoxKind::grid).front();
+  const double width = 364 - 32 - 13;
+  EXPECT_NEAR(grid.frame.x, 16 + 13, kTolerance);  // starts where the handle starts
+  EXPECT_NEAR(grid.frame.width, width, kTolerance);
+  const double column = (width - 20) / 3;
+  const char* labels[] = {"Likes", "Comments", "Stories", "Feed", "Follows", "Shares"};
+  const char* values[] = {"11/17", "2/6", "7/11", "9/9", "1/5", "\u2013"};
+  const double rowTop = textBox(root, "Likes").frame.y;
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(labels[i]);
+    double left = grid.frame.x + (i % 3) * (column + 10);
+    EXPECT_NEAR(textBox(root, labels[i]).frame.x, left, kTolerance);
+    EXPECT_NEAR(textBox(root, values[i]).frame.maxX(), left + column, kTolerance);
+  }
+  const Box& likes = textBox(root, "Likes");
+  const Box& feed = textBox(root, "Feed");
+  const double rowHeight = textBox(root, "11/17").frame.height;  // the tallest cell content
+  EXPECT_NEAR(feed.frame.y - likes.frame.y, rowHeight + 2, kTolerance);
+  EXPECT_NEAR(likes.frame.y, rowTop, kTolerance);
+}
+
+TEST(Layout, ListContentStaysAtTheTop) {
+  Laid l = lay(Store::makeSample(1765208700), WidgetFamily::systemLarge);
+  const Box& root = l.boxes.root;
+  EXPECT_NEAR(textBox(root, "TODAY'S PLAN").frame.y, 16, kTolerance);
+  const Box& divider = *ofKind(root, BoxKind::divider).front();
+  EXPECT_EQ(divider.frame.height, 1);
+  EXPECT_NEAR(divider.frame.width, 364 - 32, kTolerance);
+  // Row, 7, divider, 7, row.
+  const Box& note = textBox(root, "Needs you");
+  EXPECT_NEAR(divider.frame.y, note.frame.maxY() + 7, kTolerance);
+  auto frames = nodeFrames(l.boxes, l.tree);
+  auto rows = testing::views(l.tree, "AccountRow");
+  ASSERT_EQ(rows.size(), 2u);
+  const Rect first = frames.at(rows[0]), second = frames.at(rows[1]);
+  EXPECT_NEAR(divider.frame.y, first.maxY() + 7, kTolerance);
+  EXPECT_NEAR(second.y, divider.frame.maxY() + 7, kTolerance);
+  auto spacers = ofKind(root, BoxKind::spacer);
+  const Box& last = *spacers.back();
+  EXPECT_NEAR(last.frame.maxY(), 382 - 16, kTolerance);  // the spacer fills the rest
+}
+
+TEST(Layout, SmallViewSpacersShareTheFreeHeight) {
+  Laid l = lay(Store::makeSample(1765208700), WidgetFamily::systemSmall);
+  auto stacks = boxes(l.boxes.root, [](const Box& b) { return b.kind == BoxKind::vstack && b.children.size() == 7; });
+  ASSERT_EQ(stacks.size(), 1u);
+  const Box& stack = *stacks.front();
+  EXPECT_NEAR(stack.children[1].frame.height, stack.children[4].frame.height, kTolerance);
+  EXPECT_GT(stack.children[1].frame.height, 4);
+  EXPECT_NEAR(stack.frame.y, 16, kTolerance);
+  EXPECT_NEAR(stack.frame.maxY(), 170 - 16, kTolerance);
+  // The count and its cap stand on one baseline.
+  const Box& count = textBox(l.boxes.root, "18");
+  const Box& cap = textBox(l.boxes.root, "/70");
+  PangoTextMeasurer m(fonts());
+  double countBase = count.frame.y + m.measure("18", count.font, std::nullopt, 0).firstBaseline;
+  double capBase = cap.frame.y + m.measure("/70", cap.font, std::nullopt, 0).firstBaseline;
+  EXPECT_NEAR(countBase, capBase, kTolerance);
+}
+
+TEST(Layout, LongHandleIsCutAndTheCounterStaysAtTheTrailingEdge) {
+  Snapshot d = Store::makeSample(1765208700);
+  d.accounts[0].u = std::string(120, 'w');
+  Laid l = lay(d, WidgetFamily::systemMedium);
+  const Box& handle = textBox(l.boxes.root, "@" + d.accounts[0].u);
+  const Box& cap = textBox(l.boxes.root, "/30");
+  EXPECT_EQ(handle.layoutLines, 1);
+  EXPECT_NEAR(handle.frame.height, textBox(l.boxes.root, "@quiet_orchard").frame.height, kTolerance);
+  EXPECT_GE(textBox(l.boxes.root, "0").frame.x - handle.frame.maxX(), 4 - kTolerance);
+  // Only the spacer's minimum, and what is left of the last glyph that did not fit.
+  EXPECT_LE(textBox(l.boxes.root, "0").frame.x - handle.frame.maxX(), 4 + 13);
+  EXPECT_NEAR(cap.frame.maxX() + 6 + 12, 364 - 16, 0.01);
+}
+
+// Records every question the layout asks about each text.
+class SpyMeasurer final : public TextMeasurer {
+ public:
+  explicit SpyMeasurer(TextMeasurer& real) : real_(real) {}
+  TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines) override {
+    asked.push_back({text, width, maxLines});
+    return real_.measure(text, font, width, maxLines);
+  }
+  struct Question {
+    std::string text;
+    std::optional<double> width;
+    int maxLines;
+  };
+  std::vector<Question> asked;
+
+ private:
+  TextMeasurer& real_;
+};
+
+TEST(Layout, TextsAreAskedWithTheirLineLimitsAndWidths) {
+  PangoTextMeasurer pango(fonts());
+  SpyMeasurer spy(pango);
+  Snapshot d = Store::makeSample(1765208700);
+  d.accounts[1].note = "A note long enough to need more than one line in the widget, so it wraps";
+  Laid l = lay(d, WidgetFamily::systemLarge, &spy);
+  const Box& note = textBox(l.boxes.root, d.accounts[1].note);
+  EXPECT_EQ(note.layoutLines, 0);  // wraps freely
+  EXPECT_GT(note.frame.height, textBox(l.boxes.root, "Needs you").frame.height * 1.5);
+  auto questions = [&](const std::string& text) {
+    std::vector<SpyMeasurer::Question> out;
+    for (const auto& q : spy.asked)
+      if (q.text == text) out.push_back(q);
+    return out;
+  };
+  for (const auto& q : questions("@quiet_orchard")) EXPECT_EQ(q.maxLines, 1);
+  for (const auto& q : questions("Likes")) EXPECT_EQ(q.maxLines, 1);
+  // The value has no limit of its own; only a height too small for it cuts it.
+  bool unlimited = false;
+  for (const auto& q : questions("11/17")) unlimited = unlimited || q.maxLines == 0;
+  EXPECT_TRUE(unlimited);
+  // The note has no line limit and is offered the row's width less its inset.
+  bool offeredRowWidth = false;
+  for (const auto& q : questions(d.accounts[1].note)) {
+    if (q.width && std::abs(*q.width - (364 - 32 - 13)) < kTolerance) offeredRowWidth = true;
+  }
+  EXPECT_TRUE(offeredRowWidth);
+  // Grid labels are offered at most a column's width.
+  for (const auto& q : questions("Comments"))
+    if (q.width) {
+      EXPECT_LE(*q.width, (364 - 32 - 13 - 20) / 3.0 + kTolerance);
+    }
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,128 @@
+// Pixel goldens of the sample in the three families at 2x, with the clock,
+// locale and time zone pinned. Compared with a small tolerance; re-recorded
+// only with CORVANE_RECORD_GOLDENS=1; a diff image is written on failure.
+
+#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/paint/render.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "data/store.hpp"
+#include "support/file_io.hpp"
+#include "support/golden.hpp"
+#include "support/pinned.hpp"
+#include "timeline/today_widget.hpp"
+
+namespace corvane {
+namespace {
+
+constexpr double kAt = testing::kSampleTime;
+
+Environment drawing(WidgetFamily family) { return testing::pinnedEnvironment(family, kAt + 674, 2); }
+
+CairoSurfacePtr readPng(const std::string& path) {
+  return CairoSurfacePtr(cairo_image_surface_create_from_png(path.c_str()));
+}
+
+struct Comparison {
+  std::size_t differing = 0;  // pixels with a channel further apart than the tolerance
+  int largest = 0;
+};
+
+// Compares two ARGB images; paints the differing pixels red in `diff`.
+Comparison compare(cairo_surface_t* a, cairo_surface_t* b, cairo_surface_t* diff, int tolerance) {
+  Comparison c;
+  const int w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
+  const int sa = cairo_image_surface_get_stride(a), sb = cairo_image_surface_get_stride(b),
+            sd = cairo_image_surface_get_stride(diff);
+  const unsigned char* pa = cairo_image_surface_get_data(a);
+  const unsigned char* pb = cairo_image_surface_get_data(b);
+  unsigned char* pd = cairo_image_surface_get_data(diff);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      int worst = 0;
+      for (int ch = 0; ch < 4; ++ch) worst = std::max(worst, std::abs(pa[y * sa + x * 4 + ch] - pb[y * sb + x * 4 + ch]));
+      c.largest = std::max(c.largest, worst);
+      unsigned char* d = pd + y * sd + x * 4;
+      if (worst > tolerance) {
+        ++c.differing;
+        d[0] = 0, d[1] = 0, d[2] = 255, d[3] = 255;
+      } else {
+        d[0] = d[1] = d[2] = static_cast<unsigned char>(pa[y * sa + x * 4 + 1] / 3), d[3] = 255;
+      }
+    }
+  cairo_surface_mark_dirty(diff);
+  return c;
+}
+
+TEST(Render, SampleMatchesItsPixelGoldens) {
+  FontLibrary fonts;
+  for (WidgetFamily family : {WidgetFamily::systemSmall, WidgetFamily::systemMedium, WidgetFamily::systemLarge}) {
+    const std::string name = "widget-" + std::string(familyShortName(family)) + "@2x.png";
+    SCOPED_TRACE(name);
+    Environment env = drawing(family);
+    Node tree = compose(WidgetView{Entry{Date{kAt}, Store::makeSample(kAt)}}, env);
+    std::string png = renderWidget(tree, env, canvasFor(family), ImageFormat::png, fonts);
+    const std::string golden = testing::goldenPath("platform/ui/paint/goldens/" + name);
+    if (testing::recordingGoldens()) {
+      ASSERT_FALSE(writeFileAtomically(golden, png));
+      continue;
+    }
+    const std::string actualPath = (std::filesystem::temp_directory_path() / ("corvane-actual-" + name)).string();
+    ASSERT_FALSE(writeFileAtomically(actualPath, png));
+    CairoSurfacePtr expected = readPng(golden), actual = readPng(actualPath);
+    ASSERT_EQ(cairo_surface_status(expected.get()), CAIRO_STATUS_SUCCESS) << "no golden at " << golden;
+    ASSERT_EQ(cairo_image_surface_get_width(actual.get()), canvasFor(family).width * 2);
+    ASSERT_EQ(cairo_image_surface_get_width(expected.get()), cairo_image_surface_get_width(actual.get()));
+    ASSERT_EQ(cairo_image_surface_get_height(expected.get()), cairo_image_surface_get_height(actual.get()));
+    CairoSurfacePtr diff(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, cairo_image_surface_get_width(actual.get()),
+                                                    cairo_image_surface_get_height(actual.get())));
+    Comparison c = compare(expected.get(), actual.get(), diff.get(), 24);
+    const std::size_t pixels = static_cast<std::size_t>(canvasFor(family).width * canvasFor(family).height * 4);
+    if (c.differing > pixels / 1000) {
+      const std::string diffPath = (std::filesystem::temp_directory_path() / ("corvane-diff-" + name)).string();
+      cairo_surface_write_to_png(diff.get(), diffPath.c_str());
+      ADD_FAILURE() << c.differing << " pixels differ (largest channel difference " << c.largest << "); actual "
+                    << actualPath << ", diff " << diffPath;
+    }
+    std::filesystem::remove(actualPath);
+  }
+}
+
+TEST(Render, CornersAreTransparentAndTheBackgroundIsExact) {
+  FontLibrary fonts;
+  Environment env = drawing(WidgetFamily::systemSmall);
+  env.displayScale = 1;
+  Node tree = compose(WidgetView{Entry{Date{kAt}, std::nullopt}}, env);
+  PangoTextMeasurer text(fonts);
+  BoxTree boxes = layOut(tree, env, canvasFor(WidgetFamily::systemSmall), text);
+  CairoSurfacePtr image = paintImage(boxes, canvasFor(WidgetFamily::systemSmall), 1, fonts);
+  const unsigned char* p = cairo_image_surface_get_data(image.get());
+  const int stride = cairo_image_surface_get_stride(image.get());
+  auto pixel = [&](int x, int y) {  // B, G, R, A in memory on little-endian machines
+    const unsigned char* q = p + y * stride + x * 4;
+    return std::array<int, 4>{q[2], q[1], q[0], q[3]};
+  };
+  EXPECT_EQ(pixel(0, 0), (std::array<int, 4>{0, 0, 0, 0}));
+  EXPECT_EQ(pixel(169, 169), (std::array<int, 4>{0, 0, 0, 0}));
+  EXPECT_EQ(pixel(85, 160), (std::array<int, 4>{15, 15, 20, 255}));  // cvBg, margins included
+  EXPECT_EQ(pixel(2, 85), (std::array<int, 4>{15, 15, 20, 255}));
+}
+
+TEST(Render, VectorFormatsAreWritten) {
+  FontLibrary fonts;
+  Environment env = drawing(WidgetFamily::systemMedium);
+  Node tree = compose(WidgetView{Entry{Date{kAt}, Store::makeSample(kAt)}}, env);
+  std::string svg = renderWidget(tree, env, canvasFor(WidgetFamily::systemMedium), ImageFormat::svg, fonts);
+  std::string pdf = renderWidget(tree, env, canvasFor(WidgetFamily::systemMedium), ImageFormat::pdf, fonts);
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("width=\"364pt\""), std::string::npos);
+  EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+  EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane
