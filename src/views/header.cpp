@@ -20,8 +20,10 @@ Node Header::body(const Environment& env) const {
 }
 
 Node Updated::body(const Environment& env) const {
-  const Date d = Date::timeIntervalSince1970(at);
-  const double age = env.now().timeIntervalSince(d);  // negative for a future time
+  // Any double may arrive here; within the calendar's range the age is a
+  // finite difference (NaN would be neither stale nor fresh).
+  const Date d = Date::timeIntervalSince1970(at).inCalendarRange();
+  const double age = env.now().inCalendarRange().timeIntervalSince(d);  // negative for a future time
   if (age > kStaleAfter) {
     auto stale = Interpolation().literal("not updated since ").string(formatShortTime(d, env.locale, env.timeZone));
     return Conditional(Branch::first,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "data/store.hpp"
 #include "support/pinned.hpp"
 #include "support/tree_query.hpp"
@@ -25,6 +27,8 @@ TEST(SmallView, ActivityTextsFollowTheCounts) {
   const std::vector<Case> cases = {
       {1, 1, {"1 reply", "1 needs you"}}, {0, 0, {"0 replies"}}, {2, 2, {"2 replies", "2 need you"}},
       {-1, -1, {"-1 replies"}},
+      {INT64_MAX, INT64_MAX, {"9223372036854775807 replies", "9223372036854775807 need you"}},
+      {INT64_MIN, INT64_MIN, {"-9223372036854775808 replies"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.replies);
@@ -53,6 +57,8 @@ TEST(SmallView, CountLineAndCaption) {
   const std::vector<Case> cases = {
       {18, 70, {"18", "/70"}}, {18, std::nullopt, {"18"}}, {5, 0, {"5", "/0"}}, {1234, 50, {"1234", "/50"}},
       {-4, std::nullopt, {"-4"}},
+      {INT64_MIN, INT64_MAX, {"-9223372036854775808", "/9223372036854775807"}},
+      {INT64_MAX, INT64_MIN, {"9223372036854775807", "/-9223372036854775808"}},
   };
   for (const auto& c : cases) {
     Snapshot d = Store::makeSample(1000);
@@ -151,7 +157,8 @@ TEST(ListView, RowsDividersAndOverflow) {
   const std::vector<Case> cases = {
       {0, 3, 0, 0, std::nullopt},  {1, 3, 1, 0, std::nullopt}, {3, 3, 3, 2, std::nullopt},
       {6, 4, 4, 3, "2 more in the app"}, {6, 3, 3, 2, "3 more in the app"}, {2, 0, 0, 0, "2 more in the app"},
-      {2, -1, 0, 0, "2 more in the app"},
+      {2, -1, 0, 0, "2 more in the app"}, {2, INT64_MIN, 0, 0, "2 more in the app"},
+      {2, INT64_MAX, 2, 1, std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.accounts) + " accounts, max " + std::to_string(c.max));

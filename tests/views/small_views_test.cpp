@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 #include "support/pinned.hpp"
 #include "support/tree_query.hpp"
 #include "views/dm_count.hpp"
@@ -80,6 +83,35 @@ TEST(Updated, TurnsStaleStrictlyAfterFifteenMinutes) {
   EXPECT_EQ(renderText(onlyChild(Updated{0}.body(env)).text, env), "not updated since 12:00\u202FAM");
 }
 
+// Any double a snapshot holds picks one line; future times count down and
+// times past the calendar read from its edge.
+TEST(Updated, AnyTimeGivesADefinedLine) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double at;
+    Branch branch;
+    std::string reads;
+  };
+  const std::vector<Case> cases = {
+      {1e308, Branch::second, "2,128,245,413 days, 8 hr"},
+      {inf, Branch::second, "2,128,245,413 days, 8 hr"},
+      {9223372036854775807.0, Branch::second, "2,128,245,413 days, 8 hr"},
+      {-1e308, Branch::first, "not updated since 12:00\u202FAM"},
+      {-inf, Branch::first, "not updated since 12:00\u202FAM"},
+      {-9223372036854775808.0, Branch::first, "not updated since 12:00\u202FAM"},
+      {std::numeric_limits<double>::quiet_NaN(), Branch::first, "not updated since 12:00\u202FAM"},
+      {std::numeric_limits<double>::denorm_min(), Branch::first, "not updated since 12:00\u202FAM"},
+      {-0.0, Branch::first, "not updated since 12:00\u202FAM"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.at);
+    Environment env = at(kSampleTime);
+    Node n = Updated{c.at}.body(env);
+    EXPECT_EQ(n.branch, c.branch);
+    EXPECT_EQ(renderText(onlyChild(n).text, env), c.reads);
+  }
+}
+
 TEST(DmCount, CountAndOptionalCapInMonospacedFigures) {
   struct Case {
     std::int64_t dms;
@@ -89,6 +121,8 @@ TEST(DmCount, CountAndOptionalCapInMonospacedFigures) {
   const std::vector<Case> cases = {
       {0, std::nullopt, {"0"}},  {7, 40, {"7", "/40"}},         {45, 40, {"45", "/40"}},
       {3, 0, {"3", "/0"}},       {-2, std::nullopt, {"-2"}},     {1234567, 10, {"1234567", "/10"}},
+      {INT64_MAX, INT64_MIN, {"9223372036854775807", "/-9223372036854775808"}},
+      {INT64_MIN, INT64_MAX, {"-9223372036854775808", "/9223372036854775807"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dms);

@@ -1,6 +1,7 @@
 #pragma once
 // A point in time and the clock that reads it.
 
+#include <cmath>
 #include <compare>
 #include <functional>
 
@@ -16,6 +17,18 @@ struct Date {
   static Date timeIntervalSince1970(double seconds) { return Date{seconds}; }
   double timeIntervalSince(Date other) const { return sinceEpoch - other.sinceEpoch; }
   Date addingTimeInterval(double seconds) const { return Date{sinceEpoch + seconds}; }
+
+  // The nearest instant a calendar can name. A snapshot may hold any double
+  // as its time; the Gregorian calendar of the locale data reaches about 5.8
+  // million years either side of 1970, so earlier or later times (infinities
+  // included) are taken as that edge, and NaN as the epoch. Every difference
+  // of two such instants is finite and far inside the 64-bit integers.
+  static constexpr double kEarliest = -184303902528000.0;  // seconds
+  static constexpr double kLatest = 183882168921600.0;
+  Date inCalendarRange() const {
+    if (std::isnan(sinceEpoch)) return Date{0};
+    return Date{sinceEpoch < kEarliest ? kEarliest : sinceEpoch > kLatest ? kLatest : sinceEpoch};
+  }
 
   friend auto operator<=>(const Date&, const Date&) = default;
 };

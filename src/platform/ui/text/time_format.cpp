@@ -7,6 +7,7 @@
 #include <unicode/timezone.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -56,13 +57,16 @@ std::string formatShortTime(Date date, const std::string& locale, const std::str
   icu::DateFormat* f = shortTimeFormat(locale, timeZone);
   if (!f) return {};
   icu::UnicodeString out;
-  f->format(date.sinceEpoch * 1000.0, out);
+  f->format(date.inCalendarRange().sinceEpoch * 1000.0, out);
   return utf8(out);
 }
 
 std::string formatRelative(Date date, Date now, const std::string& locale) {
-  // Whole seconds between the two instants, in either direction.
-  auto total = static_cast<std::int64_t>(std::floor(std::fabs(now.timeIntervalSince(date))));
+  // Whole seconds between the two instants, in either direction. Both are
+  // taken into the calendar's range first, so the distance is finite and
+  // well inside the 64-bit integers whatever double a snapshot holds.
+  const double seconds = std::fabs(now.inCalendarRange().timeIntervalSince(date.inCalendarRange()));
+  const auto total = static_cast<std::int64_t>(std::floor(seconds));
   struct Unit {
     std::int64_t seconds;
     icu::MeasureUnit* (*make)(UErrorCode&);

@@ -10,11 +10,15 @@
 namespace corvane {
 
 // The time of day of `date`, short style without seconds ("3:45 PM" in
-// en_US, "15:45" in de_DE), in the given locale and IANA time zone.
+// en_US, "15:45" in de_DE), in the given locale and IANA time zone. A date
+// outside the calendar's range reads as the nearest edge of that range.
 std::string formatShortTime(Date date, const std::string& locale, const std::string& timeZone);
 
 // The distance between `date` and `now` as a short duration of its two
-// largest units ("11 min, 14 sec", "2 hr, 5 min", "3 days, 4 hr").
+// largest units ("11 min, 14 sec", "2 hr, 5 min", "3 days, 4 hr"), always
+// positive: a date in the future counts down to it. Dates outside the
+// calendar's range count from its nearest edge, so the longest distance is
+// about 4.3 billion days.
 std::string formatRelative(Date date, Date now, const std::string& locale);
 
 // The locale of LC_ALL, LC_TIME or LANG (first one set), as an ICU id;

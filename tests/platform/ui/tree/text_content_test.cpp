@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/ui/tree/environment.hpp"
 #include "platform/ui/text/text_case.hpp"
 #include "platform/ui/text/time_format.hpp"
@@ -53,6 +55,42 @@ TEST(TimeFormat, RelativeShowsTheTwoLargestUnits) {
     SCOPED_TRACE(c.seconds);
     EXPECT_EQ(formatRelative(Date{1000}, Date{1000 + c.seconds}, "en_US"), c.reads);
   }
+}
+
+// A snapshot's time may be any double; both texts stay defined and read as
+// the distance from (or the time of day at) the calendar's nearest edge.
+TEST(TimeFormat, TimesOutsideTheCalendarReadFromItsEdge) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+  constexpr double denormal = std::numeric_limits<double>::denorm_min();
+  struct Case {
+    double date, now;
+    std::string reads;
+  };
+  const std::vector<Case> cases = {
+      {1e308, 1000, "2,128,265,843 days, 23 hr"},  // far future: counts down, positive
+      {inf, 1000, "2,128,265,843 days, 23 hr"},
+      {9.3e18, 1000, "2,128,265,843 days, 23 hr"},  // just past the 64-bit seconds
+      {-1e308, 1000, "2,133,147,020 days"},
+      {-inf, 1000, "2,133,147,020 days"},
+      {-std::numeric_limits<double>::max(), std::numeric_limits<double>::max(), "4,261,412,864 days"},
+      {1e308, 1e308, "0 sec"},
+      {nan, 1000, "16 min, 40 sec"},  // NaN is the epoch
+      {denormal, 0, "0 sec"},
+      {-denormal, 0, "0 sec"},
+      {-0.0, 0, "0 sec"},
+      {-0.0, 59.5, "59 sec"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.date << " at " << c.now);
+    EXPECT_EQ(formatRelative(Date{c.date}, Date{c.now}, "en_US"), c.reads);
+  }
+  for (double date : {1e308, -1e308, inf, -inf, Date::kLatest, Date::kEarliest}) {
+    SCOPED_TRACE(date);
+    EXPECT_EQ(formatShortTime(Date{date}, "en_GB", "UTC"), "00:00");  // both edges are midnights
+  }
+  EXPECT_EQ(formatShortTime(Date{nan}, "en_GB", "UTC"), "00:00");
+  EXPECT_EQ(formatShortTime(Date{-0.0}, "en_GB", "Europe/Berlin"), "01:00");
 }
 
 TEST(TextCase, UppercaseFollowsUnicodeRules) {
