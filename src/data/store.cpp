@@ -3,6 +3,9 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cmath>
+#include <thread>
 #include <vector>
 
 #include "support/file_io.hpp"
@@ -37,10 +40,28 @@ std::optional<std::string> Store::file() {
 }
 
 std::optional<Snapshot> Store::loadFrom(const std::string& path) {
-  FileRead read = readRegularFile(path);
-  if (!read.bytes) return std::nullopt;
-  Decoded decoded = decodeSnapshot(*read.bytes);
-  return std::move(decoded.snapshot);  // the reason of a failure is dropped
+  // A writer that rewrites the file in place, or renames a new one over it,
+  // may do so while it is read: the bytes then stop short or mix two
+  // versions. Such a read is made again, a few times, before deciding. So is
+  // a read that does not decode while the file was modified a moment ago: a
+  // writer may be paused half-way through, between two of its writes. A file
+  // that is invalid and has been left alone is decided at once.
+  constexpr int kReads = 4;  // the first and three more
+  constexpr std::chrono::milliseconds kPauses[kReads - 1] = {std::chrono::milliseconds(1),
+                                                             std::chrono::milliseconds(5),
+                                                             std::chrono::milliseconds(25)};
+  constexpr double kMomentAgo = 2.0;  // seconds, either way (clocks are coarse)
+  for (int attempt = 0;; ++attempt) {
+    const bool last = attempt + 1 == kReads;
+    FileRead read = readRegularFile(path);
+    if (!read.bytes) return std::nullopt;  // missing or not a regular file: nothing to wait for
+    if (!read.changed || last) {
+      Decoded decoded = decodeSnapshot(*read.bytes);
+      const bool recent = std::fabs(wallClockNow() - read.modified) < kMomentAgo;
+      if (decoded || last || !recent) return std::move(decoded.snapshot);  // the reason is dropped
+    }
+    std::this_thread::sleep_for(kPauses[attempt]);
+  }
 }
 
 std::optional<Snapshot> Store::load() {

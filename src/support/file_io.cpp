@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace corvane {
@@ -20,6 +22,44 @@ struct FdGuard {
 };
 
 std::string systemReason(int err) { return std::strerror(err); }
+
+bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// A new file beside `target`, created exclusively (never an existing file)
+// with mode 0666 less the umask, as any new file. The umask is never read or
+// changed: it is the whole process's, and other threads create files too.
+// Closed and removed when it goes out of scope, unless kept.
+struct TemporaryFile {
+  explicit TemporaryFile(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+      path = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+             std::to_string(stamp % 1000000007);
+      fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+      if (fd >= 0 || errno != EEXIST) break;
+    }
+    error = fd < 0 ? errno : 0;
+  }
+  ~TemporaryFile() {
+    if (fd >= 0) ::close(fd);
+    if (!kept && error == 0) ::unlink(path.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  // Closes the file; the system's error number, or 0.
+  int close() {
+    int status = ::close(fd);
+    fd = -1;
+    return status == 0 ? 0 : errno;
+  }
+
+  std::string path;
+  int fd = -1;
+  int error = 0;  // why it could not be created
+  bool kept = false;
+};
 
 FileRead readAll(int fd, std::size_t sizeHint) {
   std::string bytes;
@@ -56,36 +96,35 @@ FileRead readRegularFile(const std::string& path) {
   int raw = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (raw < 0) return {std::nullopt, systemReason(errno)};
   FdGuard guard(raw);
-  struct stat st {};
-  if (::fstat(raw, &st) != 0) return {std::nullopt, systemReason(errno)};
-  if (S_ISDIR(st.st_mode)) return {std::nullopt, systemReason(EISDIR)};
-  if (!S_ISREG(st.st_mode)) return {std::nullopt, "Not a regular file"};
-  return readAll(raw, static_cast<std::size_t>(st.st_size));
+  struct stat before {};
+  if (::fstat(raw, &before) != 0) return {std::nullopt, systemReason(errno)};
+  if (S_ISDIR(before.st_mode)) return {std::nullopt, systemReason(EISDIR)};
+  if (!S_ISREG(before.st_mode)) return {std::nullopt, "Not a regular file"};
+  FileRead read = readAll(raw, static_cast<std::size_t>(before.st_size));
+  if (!read.bytes) return read;
+  // A writer may have rewritten the file in place while it was read, or
+  // renamed another file over the path (this descriptor still reads the old).
+  struct stat after {}, atPath {};
+  read.changed = ::fstat(raw, &after) != 0 || ::stat(path.c_str(), &atPath) != 0 ||
+                 after.st_size != before.st_size || !sameTime(after.st_mtim, before.st_mtim) ||
+                 read.bytes->size() != static_cast<std::size_t>(after.st_size) || atPath.st_dev != after.st_dev ||
+                 atPath.st_ino != after.st_ino;
+  read.modified = static_cast<double>(after.st_mtim.tv_sec) + static_cast<double>(after.st_mtim.tv_nsec) * 1e-9;
+  return read;
 }
 
 FileRead readStandardInput() { return readAll(STDIN_FILENO, 0); }
 
 std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes) {
-  std::string tmp = path + ".tmp-XXXXXX";
-  int raw = ::mkstemp(tmp.data());
-  if (raw < 0) return systemReason(errno);
-  FdGuard guard(raw);
-  // mkstemp creates the file 0600; give it the usual permissions of a new file.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(raw, 0666 & ~mask);
+  TemporaryFile tmp(path);
+  if (tmp.fd < 0) return systemReason(tmp.error);
   // No fsync: the rename alone keeps readers from ever seeing half a file,
-  // which is what callers need; surviving a power cut is not.
-  if (!writeAll(raw, bytes)) {
-    int err = errno;
-    ::unlink(tmp.c_str());
-    return systemReason(err);
-  }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    int err = errno;
-    ::unlink(tmp.c_str());
-    return systemReason(err);
-  }
+  // which is what callers need; surviving a power cut is not. A failed close
+  // can still report a failed write, so it is checked before the rename.
+  if (!writeAll(tmp.fd, bytes)) return systemReason(errno);
+  if (int err = tmp.close()) return systemReason(err);
+  if (::rename(tmp.path.c_str(), path.c_str()) != 0) return systemReason(errno);
+  tmp.kept = true;
   return std::nullopt;
 }
 

@@ -10,6 +10,12 @@ namespace corvane {
 struct FileRead {
   std::optional<std::string> bytes;  // the whole content, or nothing
   std::string reason;                // why nothing was read (strerror text)
+  // Whether the file changed while it was read: its size or modification
+  // time moved, the bytes read differ in number from its size, or another
+  // file stands at the path by the end. The bytes may then mix two versions
+  // or stop short; reading again is the remedy.
+  bool changed = false;
+  double modified = 0;  // the file's last modification, seconds since 1970
 };
 
 // Reads the whole of a regular file. Anything else at the path (a FIFO, a
@@ -21,8 +27,10 @@ FileRead readRegularFile(const std::string& path);
 FileRead readStandardInput();
 
 // Writes `bytes` to a temporary file beside `path` and renames it into place,
-// so a reader sees either the old file or the whole new one. Returns the
-// system's reason on failure, or nothing on success.
+// so a reader sees either the old file or the whole new one. The new file
+// gets the permissions of any new file under the process's umask. Returns
+// the system's reason on failure (the temporary file is then removed), or
+// nothing on success.
 std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace corvane

@@ -1,11 +1,14 @@
 #include "data/store.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 
@@ -52,6 +55,51 @@ TEST(Store, LoadReadsTheFileAnewOnEveryCall) {
 
   std::filesystem::remove(path);
   EXPECT_FALSE(Store::loadFrom(path));
+}
+
+// A writer that rewrites the file in place (truncate, then write in pieces)
+// while the widget loads: a load may meet the file cut short or half old,
+// half new, and must then read again instead of giving no data.
+TEST(Store, AFileRewrittenInPlaceWhileLoadingGivesTheOldOrTheNewSnapshot) {
+  TempDir dir;
+  Snapshot small = Store::makeSample(1000);
+  Snapshot large = Store::makeSample(2000);
+  for (int i = 0; i < 300; ++i) large.accounts.push_back({"account" + std::to_string(i), "run", i, 40, "note", {}});
+  const std::string documents[] = {toJson(small), toJson(large)};
+  const std::string path = dir.write("widget.json", documents[0]);
+
+  std::atomic<bool> done{false};
+  std::atomic<int> rewrites{0};
+  std::thread writer([&] {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    for (int i = 1; !done; ++i) {
+      const std::string& doc = documents[i % 2];
+      ASSERT_EQ(::ftruncate(fd, 0), 0);
+      for (std::size_t at = 0; at < doc.size(); at += 4096) {
+        const std::size_t n = std::min<std::size_t>(4096, doc.size() - at);
+        ASSERT_EQ(::pwrite(fd, doc.data() + at, n, static_cast<off_t>(at)), static_cast<ssize_t>(n));
+        std::this_thread::yield();  // let readers in between the pieces
+      }
+      ++rewrites;
+      // The application writes now and then, not without pause: a writer
+      // that never stops leaves no moment at which the file is whole.
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::close(fd);
+  });
+  // At least 300 loads, spread over at least 30 rewrites.
+  int loads = 0, empty = 0, olds = 0, news = 0;
+  for (; loads < 300 || rewrites < 30; ++loads) {
+    auto loaded = Store::loadFrom(path);
+    if (!loaded) ++empty;
+    else if (loaded->at == 1000) ++olds;
+    else if (loaded->at == 2000 && loaded->accounts.size() == large.accounts.size()) ++news;
+  }
+  done = true;
+  writer.join();
+  EXPECT_EQ(empty, 0);
+  EXPECT_EQ(olds + news, loads);
 }
 
 TEST(Store, PathComesFromTheUserDatabaseNotHome) {

@@ -1,7 +1,13 @@
 #include "support/file_io.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <atomic>
+#include <csignal>
+#include <fstream>
+#include <thread>
 
 #include "support/temp_dir.hpp"
 
@@ -43,6 +49,73 @@ TEST(FileIo, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
   for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
   EXPECT_EQ(files, 1u);
   EXPECT_TRUE(writeFileAtomically(dir.file("no/such/dir/x"), "x"));
+}
+
+// The process's umask as the kernel reports it, read without changing it.
+int currentUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("Umask:", 0) == 0) return std::stoi(line.substr(6), nullptr, 8);
+  return -1;
+}
+
+// The umask is the whole process's: another thread creating a file at the
+// same time must never see it changed by a write.
+TEST(FileIo, AtomicWriteLeavesTheUmaskAloneAndFollowsIt) {
+  if (currentUmask() < 0) GTEST_SKIP() << "no Umask line in /proc/self/status";
+  TempDir dir;
+  const mode_t before = ::umask(027);
+  std::atomic<bool> done{false};
+  std::atomic<int> changed{0}, looks{0};
+  std::thread watcher([&] {
+    while (!done) {
+      if (currentUmask() != 027) ++changed;
+      ++looks;
+    }
+  });
+  const std::string path = dir.file("out.png");
+  for (int i = 0; i < 1000; ++i) ASSERT_FALSE(writeFileAtomically(path, "x"));
+  done = true;
+  watcher.join();
+  ::umask(before);
+  EXPECT_EQ(changed.load(), 0) << "of " << looks.load();
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// Every failure leaves the folder as it was: no temporary file behind.
+TEST(FileIo, AFailedAtomicWriteLeavesNoTemporary) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("taken"));
+  std::filesystem::create_directory(dir.file("taken/inside"));
+  struct Case {
+    std::string name, path;
+  };
+  const std::vector<Case> cases = {
+      {"a non-empty directory in the way", dir.file("taken")},
+      {"a missing folder", dir.file("missing/x")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_TRUE(writeFileAtomically(c.path, "bytes"));
+  }
+  // A write beyond the file size limit fails part-way (EFBIG).
+  struct rlimit old {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  auto error = writeFileAtomically(dir.file("big"), std::string(5000, 'x'));
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previous);
+  ASSERT_TRUE(error);
+  EXPECT_EQ(*error, "File too large");
+  std::vector<std::string> names;
+  for (auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"taken"});
 }
 
 }  // namespace
