@@ -3,24 +3,48 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <csetjmp>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
 namespace corvane {
 namespace {
 
+// libpng is C: its errors must leave through its own protocol (the error
+// function longjmps back to the setjmp in encode()), never as a C++
+// exception thrown through its frames. The frames a longjmp skips (libpng's
+// and the callbacks below) hold no C++ object with a destructor; the reason
+// is kept in a plain buffer and thrown as an exception once back in C++.
+struct ErrorText {
+  char text[200] = "PNG: unknown error";
+};
+
+[[noreturn]] void fail(png_structp png, png_const_charp message) {
+  auto* error = static_cast<ErrorText*>(png_get_error_ptr(png));
+  std::snprintf(error->text, sizeof error->text, "PNG: %s", message);
+  png_longjmp(png, 1);
+}
+
+void warnNothing(png_structp, png_const_charp) {}
+
 void appendBytes(png_structp png, png_bytep data, png_size_t length) {
-  static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+  bool appended = true;
+  try {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+  } catch (const std::bad_alloc&) {
+    appended = false;
+  }
+  if (!appended) png_error(png, "out of memory");  // after the handler has ended: nothing left to unwind
 }
 
 void flushNothing(png_structp) {}
 
-[[noreturn]] void fail(png_structp, png_const_charp message) { throw std::runtime_error(std::string("PNG: ") + message); }
-
-void warnNothing(png_structp, png_const_charp) {}
-
 // Cairo keeps premultiplied native-endian ARGB; PNG wants straight RGBA.
-void unpremultiply(const unsigned char* src, int width, std::vector<png_byte>& row) {
+void unpremultiply(const unsigned char* src, int width, png_byte* row) {
   const auto* px = reinterpret_cast<const std::uint32_t*>(src);
   for (int x = 0; x < width; ++x) {
     std::uint32_t p = px[x];
@@ -40,11 +64,37 @@ void unpremultiply(const unsigned char* src, int width, std::vector<png_byte>& r
   }
 }
 
+struct Image {
+  const unsigned char* data;
+  int width, height, stride;
+};
+
+// Every libpng call, under one setjmp. Only trivially destructible values
+// live in this frame; nothing set after setjmp is read after a longjmp.
+// False when libpng reported an error (its text is in the error buffer).
+bool encode(png_structp png, png_infop info, Image image, png_byte* row) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
+               PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);  // the palette's colours are sRGB
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+  png_set_compression_level(png, 1);
+  png_set_compression_strategy(png, Z_RLE);
+  png_write_info(png, info);
+  for (int y = 0; y < image.height; ++y) {
+    unpremultiply(image.data + static_cast<std::ptrdiff_t>(y) * image.stride, image.width, row);
+    png_write_row(png, row);
+  }
+  png_write_end(png, info);
+  return true;
+}
+
+// The write and info structures, destroyed together.
 struct PngWrite {
   png_structp png = nullptr;
   png_infop info = nullptr;
-  PngWrite() {
-    png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, fail, warnNothing);
+  explicit PngWrite(ErrorText& error) {
+    png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, fail, warnNothing);
     if (png) info = png_create_info_struct(png);
     if (!png || !info) throw std::runtime_error("PNG: out of memory");
   }
@@ -57,28 +107,17 @@ struct PngWrite {
 
 std::string writePng(cairo_surface_t* image) {
   cairo_surface_flush(image);
-  const int width = cairo_image_surface_get_width(image), height = cairo_image_surface_get_height(image);
-  const int stride = cairo_image_surface_get_stride(image);
-  const unsigned char* data = cairo_image_surface_get_data(image);
-  if (!data || cairo_image_surface_get_format(image) != CAIRO_FORMAT_ARGB32)
+  const Image source{cairo_image_surface_get_data(image), cairo_image_surface_get_width(image),
+                     cairo_image_surface_get_height(image), cairo_image_surface_get_stride(image)};
+  if (!source.data || cairo_image_surface_get_format(image) != CAIRO_FORMAT_ARGB32)
     throw std::runtime_error("PNG: not an ARGB32 image");
 
   std::string bytes;
-  PngWrite w;
+  std::vector<png_byte> row(static_cast<std::size_t>(source.width) * 4);
+  ErrorText error;
+  PngWrite w(error);
   png_set_write_fn(w.png, &bytes, appendBytes, flushNothing);
-  png_set_IHDR(w.png, w.info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_sRGB(w.png, w.info, PNG_sRGB_INTENT_PERCEPTUAL);  // the palette's colours are sRGB
-  png_set_filter(w.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
-  png_set_compression_level(w.png, 1);
-  png_set_compression_strategy(w.png, Z_RLE);
-  png_write_info(w.png, w.info);
-  std::vector<png_byte> row(static_cast<std::size_t>(width) * 4);
-  for (int y = 0; y < height; ++y) {
-    unpremultiply(data + static_cast<std::ptrdiff_t>(y) * stride, width, row);
-    png_write_row(w.png, row.data());
-  }
-  png_write_end(w.png, w.info);
+  if (!encode(w.png, w.info, source, row.data())) throw std::runtime_error(error.text);
   return bytes;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // PNG encoding of Cairo image surfaces with libpng, tuned for speed: widget
-// images are flat colours and text, which the "sub" filter and a low zlib
+// images are flat colours and text, which the "up" filter and a low zlib
 // level compress well, at a fraction of the time of libpng's defaults.
 
 #include <cairo.h>

@@ -126,3 +126,29 @@ TEST(Render, VectorFormatsAreWritten) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// libpng's own errors come back as an exception with its reason, after
+// libpng has unwound itself; the next image encodes as usual.
+TEST(PngWriter, LibpngErrorsBecomeExceptionsAndLeaveNothingBroken) {
+  unsigned char pixels[16] = {};
+  CairoSurfacePtr empty(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, 4, 0, 16));  // no rows
+  ASSERT_EQ(cairo_surface_status(empty.get()), CAIRO_STATUS_SUCCESS);
+  for (int i = 0; i < 3; ++i) {
+    try {
+      encodePng(empty.get());
+      ADD_FAILURE() << "an image without rows was encoded";
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "PNG: Invalid IHDR data");
+    }
+  }
+  CairoSurfacePtr pixel(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  const std::string png = encodePng(pixel.get());
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+}
+
+}  // namespace
+}  // namespace corvane
