@@ -47,9 +47,10 @@ std::optional<Snapshot> Store::loadFrom(const std::string& path) {
   // writer may be paused half-way through, between two of its writes. A file
   // that is invalid and has been left alone is decided at once.
   constexpr int kReads = 4;  // the first and three more
-  constexpr std::chrono::milliseconds kPauses[kReads - 1] = {std::chrono::milliseconds(1),
-                                                             std::chrono::milliseconds(5),
-                                                             std::chrono::milliseconds(25)};
+  // Growing pauses, so the later reads fall at moments apart from the first.
+  constexpr std::chrono::milliseconds kPauses[kReads - 1] = {std::chrono::milliseconds(2),
+                                                             std::chrono::milliseconds(10),
+                                                             std::chrono::milliseconds(40)};
   constexpr double kMomentAgo = 2.0;  // seconds, either way (clocks are coarse)
   for (int attempt = 0;; ++attempt) {
     const bool last = attempt + 1 == kReads;

@@ -84,13 +84,13 @@ TEST(Store, AFileRewrittenInPlaceWhileLoadingGivesTheOldOrTheNewSnapshot) {
       ++rewrites;
       // The application writes now and then, not without pause: a writer
       // that never stops leaves no moment at which the file is whole.
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ::close(fd);
   });
-  // At least 300 loads, spread over at least 30 rewrites.
+  // At least 200 loads, spread over at least 20 rewrites.
   int loads = 0, empty = 0, olds = 0, news = 0;
-  for (; loads < 300 || rewrites < 30; ++loads) {
+  for (; loads < 200 || rewrites < 20; ++loads) {
     auto loaded = Store::loadFrom(path);
     if (!loaded) ++empty;
     else if (loaded->at == 1000) ++olds;
