@@ -2,6 +2,7 @@
 
 namespace corvane {
 
+// NOLINTNEXTLINE(readability-convert-member-functions-to-static): the host asks an instance
 TodayConfiguration TodayWidget::body() const {
   return TodayConfiguration(kKind, Provider(), TodayContent{})
       .configurationDisplayName(kDisplayName)

@@ -23,11 +23,13 @@ struct TodayWidget {
   static constexpr const char* kDisplayName = "Corvane today";
   static constexpr const char* kDescription = "Today's DMs, replies and each account's plan.";
 
-  TodayConfiguration body() const;
+  // Members, not static (here and below): the host asks an instance for its body.
+  TodayConfiguration body() const;  // NOLINT(readability-convert-member-functions-to-static)
 };
 
 struct CorvaneWidgets {
   // Exactly one widget.
+  // NOLINTNEXTLINE(readability-convert-member-functions-to-static)
   std::vector<TodayWidget> body() const { return {TodayWidget{}}; }
 
   // The host's entry for this bundle: the stand-in host takes over the

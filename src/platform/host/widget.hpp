@@ -26,19 +26,19 @@ struct StaticConfiguration {
   StaticConfiguration(std::string k, P p, Content c)
       : kind(std::move(k)), provider(std::move(p)), content(std::move(c)) {}
 
-  StaticConfiguration configurationDisplayName(std::string name) const {
+  StaticConfiguration configurationDisplayName(const std::string& name) const {
     auto copy = *this;
-    copy.displayName = std::move(name);
+    copy.displayName = name;
     return copy;
   }
-  StaticConfiguration description(std::string text) const {
+  StaticConfiguration description(const std::string& text) const {
     auto copy = *this;
-    copy.descriptionText = std::move(text);
+    copy.descriptionText = text;
     return copy;
   }
-  StaticConfiguration supportedFamilies(std::vector<WidgetFamily> list) const {
+  StaticConfiguration supportedFamilies(const std::vector<WidgetFamily>& list) const {
     auto copy = *this;
-    copy.families = std::move(list);
+    copy.families = list;
     return copy;
   }
 };

@@ -19,12 +19,12 @@ struct Style {
 // The style inside a node: its environment modifiers from last applied to
 // first, so the first applied overrides.
 Style styleInside(const Node& n, Style s) {
-  for (auto it = n.modifiers.rbegin(); it != n.modifiers.rend(); ++it) {
-    if (const auto* f = std::get_if<FontModifier>(&*it)) s.font = f->font;
-    if (const auto* c = std::get_if<ForegroundStyle>(&*it)) s.foreground = c->color;
-    if (const auto* l = std::get_if<LineLimit>(&*it)) s.lineLimit = l->lines;
-    if (const auto* t = std::get_if<TextCaseModifier>(&*it)) s.textCase = t->textCase;
-  }
+  std::for_each(n.modifiers.rbegin(), n.modifiers.rend(), [&s](const Modifier& m) {
+    if (const auto* f = std::get_if<FontModifier>(&m)) s.font = f->font;
+    if (const auto* c = std::get_if<ForegroundStyle>(&m)) s.foreground = c->color;
+    if (const auto* l = std::get_if<LineLimit>(&m)) s.lineLimit = l->lines;
+    if (const auto* t = std::get_if<TextCaseModifier>(&m)) s.textCase = t->textCase;
+  });
   return s;
 }
 

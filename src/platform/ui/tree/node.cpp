@@ -29,7 +29,7 @@ Node textNode(TextContent content) {
 }  // namespace
 
 Node Node::modified(Modifier m) && {
-  modifiers.push_back(std::move(m));
+  modifiers.push_back(m);
   return std::move(*this);
 }
 Node Node::font(Font f) && { return std::move(*this).modified(FontModifier{f}); }

@@ -7,6 +7,7 @@
 #include "data/store.hpp"
 #include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/paint/render.hpp"
+#include "support/box_query.hpp"
 #include "support/pinned.hpp"
 #include "support/tree_query.hpp"
 #include "timeline/today_widget.hpp"
@@ -14,30 +15,12 @@
 namespace corvane {
 namespace {
 
+using testing::boxes;
+using testing::ofKind;
 using testing::pinnedEnvironment;
+using testing::textBox;
 
 FontLibrary& fonts() { return testing::sharedFonts(); }
-
-void collect(const Box& b, const std::function<bool(const Box&)>& pred, std::vector<const Box*>& out) {
-  if (pred(b)) out.push_back(&b);
-  for (const Box& c : b.children) collect(c, pred, out);
-}
-
-std::vector<const Box*> boxes(const Box& root, const std::function<bool(const Box&)>& pred) {
-  std::vector<const Box*> out;
-  collect(root, pred, out);
-  return out;
-}
-
-const Box& textBox(const Box& root, const std::string& text) {
-  auto found = boxes(root, [&](const Box& b) { return b.kind == BoxKind::text && b.text == text; });
-  if (found.empty()) throw std::runtime_error("no text " + text);
-  return *found.front();
-}
-
-std::vector<const Box*> ofKind(const Box& root, BoxKind kind) {
-  return boxes(root, [&](const Box& b) { return b.kind == kind; });
-}
 
 struct Laid {
   Node tree;
