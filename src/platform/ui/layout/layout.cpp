@@ -233,12 +233,21 @@ std::optional<double> LayoutEngine::firstBaseline(Box& b, Proposal p) {
       if (b.children.empty()) return std::nullopt;
       StackPlan plan = planStack(b, p);
       if (!plan.baselines.empty()) return *std::max_element(plan.baselines.begin(), plan.baselines.end());
-      auto base = firstBaseline(b.children[0], plan.proposals[0]);
-      if (!base || isVertical(b)) return base;
-      double free = plan.total.height - plan.sizes[0].height;
-      if (b.vAlignment == VerticalAlignment::center) return *base + free / 2;
-      if (b.vAlignment == VerticalAlignment::bottom) return *base + free;
-      return base;
+      // The first child that has a baseline, where the stack puts it.
+      double above = 0;
+      for (std::size_t i = 0; i < b.children.size(); ++i) {
+        auto base = firstBaseline(b.children[i], plan.proposals[i]);
+        if (!base) {
+          above += plan.sizes[i].height + b.spacing;
+          continue;
+        }
+        if (isVertical(b)) return *base + above;
+        double free = plan.total.height - plan.sizes[i].height;
+        if (b.vAlignment == VerticalAlignment::center) return *base + free / 2;
+        if (b.vAlignment == VerticalAlignment::bottom) return *base + free;
+        return base;
+      }
+      return std::nullopt;
     }
     default: return std::nullopt;
   }
