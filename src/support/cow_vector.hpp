@@ -33,6 +33,7 @@ class CowVector {
   const_iterator begin() const { return elements().begin(); }
   const_iterator end() const { return elements().end(); }
   const T& operator[](size_type i) const { return elements()[i]; }
+  const T& at(size_type i) const { return elements().at(i); }
   const T& front() const { return elements().front(); }
   const T& back() const { return elements().back(); }
 

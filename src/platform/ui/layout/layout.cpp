@@ -10,6 +10,8 @@ namespace {
 
 constexpr double kEpsilon = 1e-6;
 constexpr double kDefaultSpacerLength = 8;
+// A symbol's frame is as tall as its font size and a little wider.
+constexpr double kSymbolWidthPerHeight = 1.15;
 
 // A proposal a text can lay out at: an infinite width is no width at all.
 std::optional<double> finite(std::optional<double> v) {
@@ -62,7 +64,7 @@ LayoutEngine::TextLayout LayoutEngine::text(const Box& box, Proposal p) {
 Size LayoutEngine::compute(Box& b, Proposal p) {
   switch (b.kind) {
     case BoxKind::text: return text(b, p).metrics.size;
-    case BoxKind::symbol: return {b.font.size * 1.15, b.font.size};
+    case BoxKind::symbol: return {b.font.size * kSymbolWidthPerHeight, b.font.size};
     case BoxKind::circle: return {p.width.value_or(10), p.height.value_or(10)};
     case BoxKind::divider: {
       double hairline = 1 / scale_;
@@ -153,14 +155,28 @@ LayoutEngine::GridPlan LayoutEngine::planGrid(Box& b, Proposal p) {
   GridPlan plan;
   const std::size_t k = std::max<std::size_t>(1, b.columns.size());
   const std::size_t n = b.children.size();
+  plan.rows = (n + k - 1) / k;
+  // Rows are measured until they fill the viewport's height; the rest of a
+  // taller grid overflows the widget anyway and is only counted.
+  const double measuredHeight = viewport_ ? viewport_->height : kInfinity;
   std::vector<double> gaps(k, 0);
   double gapTotal = 0;
   for (std::size_t c = 0; c + 1 < k; ++c) {
-    gaps[c] = c < b.columns.size() ? b.columns[c].spacing.value_or(8) : 8;
+    gaps[c] = c < b.columns.size() ? b.columns[c].spacing.value_or(kDefaultSpacing) : kDefaultSpacing;
     gapTotal += gaps[c];
   }
-  plan.columnWidth.assign(k, 0);
   auto width = finite(p.width);
+  std::size_t idealRows = plan.rows;
+  if (!width) {
+    double y = 0;
+    for (idealRows = 0; idealRows < plan.rows && (idealRows == 0 || y < measuredHeight); ++idealRows) {
+      double h = 0;
+      for (std::size_t i = idealRows * k; i < std::min(n, idealRows * k + k); ++i)
+        h = std::max(h, size(b.children[i], {}).height);
+      y += h + b.spacing;
+    }
+  }
+  plan.columnWidth.assign(k, 0);
   for (std::size_t c = 0; c < k; ++c) {
     double minimum = c < b.columns.size() ? b.columns[c].minimum : 0;
     double maximum = c < b.columns.size() ? b.columns[c].maximum : kInfinity;
@@ -168,7 +184,7 @@ LayoutEngine::GridPlan LayoutEngine::planGrid(Box& b, Proposal p) {
     if (width) {
       w = (*width - gapTotal) / double(k);  // flexible columns share the width equally
     } else {
-      for (std::size_t i = c; i < n; i += k) w = std::max(w, size(b.children[i], {}).width);
+      for (std::size_t i = c; i < std::min(n, idealRows * k); i += k) w = std::max(w, size(b.children[i], {}).width);
     }
     plan.columnWidth[c] = std::clamp(w, minimum, std::max(minimum, maximum));
   }
@@ -177,18 +193,20 @@ LayoutEngine::GridPlan LayoutEngine::planGrid(Box& b, Proposal p) {
     plan.columnX.push_back(x);
     x += plan.columnWidth[c] + gaps[c];
   }
-  plan.cells.resize(n);
   double y = 0;
-  for (std::size_t row = 0; row * k < n; ++row) {
+  for (std::size_t row = 0; row < plan.rows && (row == 0 || y < measuredHeight); ++row) {
     double h = 0;
-    for (std::size_t i = row * k; i < std::min(n, row * k + k); ++i) {
-      plan.cells[i] = size(b.children[i], {plan.columnWidth[i % k], std::nullopt});
-      h = std::max(h, plan.cells[i].height);
-    }
+    for (std::size_t i = row * k; i < std::min(n, row * k + k); ++i)
+      h = std::max(h, size(b.children[i], {plan.columnWidth[i % k], std::nullopt}).height);
     if (row > 0) y += b.spacing;
     plan.rowY.push_back(y);
     plan.rowHeight.push_back(h);
     y += h;
+  }
+  const std::size_t unmeasured = plan.rows - plan.rowY.size();
+  if (unmeasured > 0) {
+    plan.estimatedRowHeight = *std::min_element(plan.rowHeight.begin(), plan.rowHeight.end());
+    y += double(unmeasured) * (b.spacing + plan.estimatedRowHeight);
   }
   plan.total = {x - (k ? gaps[k - 1] : 0), y};
   return plan;
@@ -215,10 +233,21 @@ std::optional<double> LayoutEngine::firstBaseline(Box& b, Proposal p) {
       if (b.children.empty()) return std::nullopt;
       StackPlan plan = planStack(b, p);
       if (!plan.baselines.empty()) return *std::max_element(plan.baselines.begin(), plan.baselines.end());
-      auto base = firstBaseline(b.children[0], plan.proposals[0]);
-      if (!base || isVertical(b)) return base;
-      Size total = plan.total;
-      return *base + (b.vAlignment == VerticalAlignment::center ? (total.height - plan.sizes[0].height) / 2 : 0);
+      // The first child that has a baseline, where the stack puts it.
+      double above = 0;
+      for (std::size_t i = 0; i < b.children.size(); ++i) {
+        auto base = firstBaseline(b.children[i], plan.proposals[i]);
+        if (!base) {
+          above += plan.sizes[i].height + b.spacing;
+          continue;
+        }
+        if (isVertical(b)) return *base + above;
+        double free = plan.total.height - plan.sizes[i].height;
+        if (b.vAlignment == VerticalAlignment::center) return *base + free / 2;
+        if (b.vAlignment == VerticalAlignment::bottom) return *base + free;
+        return base;
+      }
+      return std::nullopt;
     }
     default: return std::nullopt;
   }
@@ -281,16 +310,59 @@ void LayoutEngine::placeStack(Box& b, const StackPlan& plan) {
 
 void LayoutEngine::placeGrid(Box& b, const GridPlan& plan) {
   const std::size_t k = plan.columnWidth.size();
-  for (std::size_t i = 0; i < b.children.size(); ++i) {
-    std::size_t row = i / k, col = i % k;
-    double dy = (plan.rowHeight[row] - plan.cells[i].height) / 2;
-    place(b.children[i], {plan.columnWidth[col], std::nullopt}, b.frame.x + plan.columnX[col],
-          b.frame.y + plan.rowY[row] + dy);
+  const std::size_t measured = plan.rowY.size();
+  // Rows whose top is past the viewport's bottom, or whose bottom is above
+  // its top, are neither sized nor placed.
+  const double top = viewport_ ? viewport_->y - b.frame.y : -kInfinity;
+  const double bottom = viewport_ ? viewport_->maxY() - b.frame.y : kInfinity;
+  std::size_t first = 0;
+  while (first < measured && plan.rowY[first] + plan.rowHeight[first] < top) ++first;
+  double y = first < measured ? plan.rowY[first] : 0;
+  const double step = plan.estimatedRowHeight + b.spacing;
+  if (first == measured && measured < plan.rows) {
+    double start = plan.rowY.back() + plan.rowHeight.back() + b.spacing;  // of the first unmeasured row
+    std::size_t skipped = step > 0 && top > start ? static_cast<std::size_t>((top - start) / step) : 0;
+    first = std::min(plan.rows, measured + skipped);
+    y = start + double(skipped) * step;
   }
+  std::size_t row = first;
+  for (; row < plan.rows && y <= bottom; ++row) {
+    double h = placeGridRow(b, plan, row, row < measured ? plan.rowY[row] : y);
+    y = (row < measured ? plan.rowY[row] : y) + h + b.spacing;
+    if (row >= measured && step <= 0) break;  // empty rows past the measured ones: nothing more to see
+  }
+  b.placedBegin = first * k;
+  b.placedEnd = row * k;
+}
+
+// Places one row's cells with its top at `y` (from the grid's top); returns
+// the row's height.
+double LayoutEngine::placeGridRow(Box& b, const GridPlan& plan, std::size_t row, double y) {
+  const std::size_t k = plan.columnWidth.size();
+  const std::size_t end = std::min(b.children.size(), row * k + k);
+  std::vector<Size> cells;
+  double h = 0;
+  for (std::size_t i = row * k; i < end; ++i) {
+    cells.push_back(size(b.children[i], {plan.columnWidth[i % k], std::nullopt}));
+    h = std::max(h, cells.back().height);
+  }
+  for (std::size_t i = row * k; i < end; ++i) {
+    const std::size_t col = i % k;
+    const Size& cell = cells[i - row * k];
+    // A column's own alignment (centre) wins over the grid's.
+    HorizontalAlignment align = col < b.columns.size() && b.columns[col].alignment ? HorizontalAlignment::center
+                                                                                   : b.hAlignment;
+    double free = plan.columnWidth[col] - cell.width;
+    double dx = align == HorizontalAlignment::leading ? 0 : align == HorizontalAlignment::center ? free / 2 : free;
+    place(b.children[i], {plan.columnWidth[col], std::nullopt}, b.frame.x + plan.columnX[col] + dx,
+          b.frame.y + y + (h - cell.height) / 2);
+  }
+  return h;
 }
 
 void layoutWidget(BoxTree& tree, const WidgetCanvas& g, TextMeasurer& text, double displayScale) {
   LayoutEngine engine(text, displayScale);
+  engine.setViewport({0, 0, g.width, g.height});
   const double w = std::max(0.0, g.width - 2 * g.margin);
   const double h = std::max(0.0, g.height - 2 * g.margin);
   Proposal content{w, h};

@@ -17,6 +17,11 @@ class LayoutEngine {
   // `displayScale` sets the thickness of hairlines (one pixel).
   LayoutEngine(TextMeasurer& text, double displayScale) : text_(text), scale_(displayScale) {}
 
+  // What can be seen, in widget coordinates: a lazy grid then measures only
+  // the rows a canvas could hold, and places only those inside `viewport`.
+  // Without one, every row is measured and placed.
+  void setViewport(Rect viewport) { viewport_ = viewport; }
+
   // The size `box` answers to `proposal`; answers are remembered per box.
   Size size(Box& box, Proposal proposal);
   // The first text baseline from the top of `box` at that proposal, if any.
@@ -36,9 +41,12 @@ class LayoutEngine {
     std::vector<double> baselines;  // filled for baseline-aligned stacks
     Size total;
   };
+  // A grid's rows: the first `rowY.size()` are measured; every later row is
+  // counted at `estimatedRowHeight` until it is placed.
   struct GridPlan {
     std::vector<double> columnX, columnWidth, rowY, rowHeight;
-    std::vector<Size> cells;
+    std::size_t rows = 0;
+    double estimatedRowHeight = 0;
     Size total;
   };
 
@@ -48,9 +56,11 @@ class LayoutEngine {
   GridPlan planGrid(Box& box, Proposal p);
   void placeStack(Box& box, const StackPlan& plan);
   void placeGrid(Box& box, const GridPlan& plan);
+  double placeGridRow(Box& box, const GridPlan& plan, std::size_t row, double y);
 
   TextMeasurer& text_;
   double scale_;
+  std::optional<Rect> viewport_;
 };
 
 // Lays the tree out in the widget's content area (the root is centred there

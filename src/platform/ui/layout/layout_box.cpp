@@ -1,8 +1,8 @@
 #include "platform/ui/layout/layout_box.hpp"
 
-#include "platform/ui/text/text_case.hpp"
-
 #include <algorithm>
+
+#include "platform/ui/text/text_case.hpp"
 
 namespace corvane {
 namespace {
@@ -109,7 +109,7 @@ class Builder {
       case NodeType::vstack:
       case NodeType::hstack:
         b.kind = n.type == NodeType::vstack ? BoxKind::vstack : BoxKind::hstack;
-        b.spacing = n.spacing.value_or(8);
+        b.spacing = n.spacing.value_or(kDefaultSpacing);
         b.hAlignment = n.hAlignment;
         b.vAlignment = n.vAlignment;
         flatten(n, s, n.type == NodeType::vstack ? Axis::vertical : Axis::horizontal, b.children);
@@ -117,7 +117,7 @@ class Builder {
       case NodeType::lazyVGrid:
         b.kind = BoxKind::grid;
         b.columns = n.columns;
-        b.spacing = n.spacing.value_or(8);
+        b.spacing = n.spacing.value_or(kDefaultSpacing);
         b.hAlignment = n.hAlignment;
         flatten(n, s, Axis::horizontal, b.children);
         break;
@@ -170,14 +170,11 @@ BoxTree buildBoxes(const Node& root, const Environment& env) {
   return tree;
 }
 
-}  // namespace corvane
-
-namespace corvane {
 namespace {
 
 void collectBoxFrames(const Box& b, std::unordered_map<const Node*, Rect>& out) {
   if (b.node) out.emplace(b.node, b.frame);  // the outermost box of a node comes first
-  for (const Box& c : b.children) collectBoxFrames(c, out);
+  for (const Box& c : b.placedChildren()) collectBoxFrames(c, out);
 }
 
 std::optional<Rect> unite(std::optional<Rect> a, std::optional<Rect> b) {

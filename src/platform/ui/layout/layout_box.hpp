@@ -5,14 +5,23 @@
 // applied, groups and ForEach content flattened into their stack, texts read
 // out at the environment's clock and locale.
 
+#include <algorithm>
+#include <cstddef>
+#include <limits>
 #include <optional>
+#include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/ui/layout/geometry.hpp"
 #include "platform/ui/tree/node.hpp"
 
 namespace corvane {
+
+// The toolkit's spacing between stack children and grid columns when a view
+// gives none.
+inline constexpr double kDefaultSpacing = 8;
 
 enum class BoxKind { text, symbol, circle, divider, spacer, vstack, hstack, grid, padding, frame, overlay, pass };
 enum class Axis { horizontal, vertical };
@@ -49,6 +58,14 @@ struct Box {
   Rect frame;
   std::optional<double> layoutWidth;
   int layoutLines = 0;
+  // The children that were placed: all but those of a lazy grid's rows that
+  // cannot be seen.
+  std::size_t placedBegin = 0, placedEnd = std::numeric_limits<std::size_t>::max();
+  std::span<const Box> placedChildren() const {
+    std::size_t end = std::min(placedEnd, children.size());
+    std::size_t begin = std::min(placedBegin, end);
+    return std::span<const Box>(children).subspan(begin, end - begin);
+  }
 
   // Answers already given, by proposal.
   std::vector<std::pair<Proposal, Size>> sizeCache;
@@ -60,12 +77,6 @@ struct BoxTree {
 };
 
 BoxTree buildBoxes(const Node& root, const Environment& env);
-
-}  // namespace corvane
-
-#include <unordered_map>
-
-namespace corvane {
 
 // Where each node of `root` was placed: the frame of its outermost box, or,
 // for a node flattened into its stack (a Group, a ForEach), the union of

@@ -2,23 +2,27 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
-#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/paint/symbols.hpp"
+#include "platform/ui/text/pango_text.hpp"
 
 namespace corvane {
 namespace {
 
 void setColor(cairo_t* cr, const Color& c) { cairo_set_source_rgba(cr, c.red, c.green, c.blue, c.opacity); }
 
+constexpr double kPi = std::numbers::pi;
+
 void roundedRect(cairo_t* cr, double w, double h, double r) {
   r = std::min({r, w / 2, h / 2});
   cairo_new_sub_path(cr);
-  cairo_arc(cr, w - r, r, r, -M_PI / 2, 0);
-  cairo_arc(cr, w - r, h - r, r, 0, M_PI / 2);
-  cairo_arc(cr, r, h - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr, r, r, r, M_PI, 3 * M_PI / 2);
+  cairo_arc(cr, w - r, r, r, -kPi / 2, 0);
+  cairo_arc(cr, w - r, h - r, r, 0, kPi / 2);
+  cairo_arc(cr, r, h - r, r, kPi / 2, kPi);
+  cairo_arc(cr, r, r, r, kPi, 3 * kPi / 2);
   cairo_close_path(cr);
 }
 
@@ -47,8 +51,12 @@ void paintSymbol(cairo_t* cr, const Box& b) {
 
 void paintText(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
   auto layout = makeTextLayout(fonts, b.text, b.font, b.layoutWidth, b.layoutLines);
+  // A right-to-left paragraph sits at the right of the layout's width; its
+  // logical rectangle says where, so the text is drawn in its own frame.
+  PangoRectangle logical;
+  pango_layout_get_extents(layout.get(), nullptr, &logical);
   setColor(cr, b.color);
-  cairo_move_to(cr, b.frame.x, b.frame.y);
+  cairo_move_to(cr, b.frame.x - logical.x / double(PANGO_SCALE), b.frame.y);
   pango_cairo_show_layout(cr, layout.get());
 }
 
@@ -60,13 +68,13 @@ void paintBox(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
       setColor(cr, b.color);
       cairo_new_sub_path(cr);
       cairo_arc(cr, b.frame.x + b.frame.width / 2, b.frame.y + b.frame.height / 2,
-                std::min(b.frame.width, b.frame.height) / 2, 0, 2 * M_PI);
+                std::min(b.frame.width, b.frame.height) / 2, 0, 2 * kPi);
       cairo_fill(cr);
       break;
     case BoxKind::divider: fillRect(cr, b.frame, b.color); break;
     default: break;
   }
-  for (const Box& c : b.children) paintBox(cr, c, fonts);
+  for (const Box& c : b.placedChildren()) paintBox(cr, c, fonts);
   if (b.kind == BoxKind::overlay) fillRect(cr, b.frame, b.color);  // drawn over the content
 }
 

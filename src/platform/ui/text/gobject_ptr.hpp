@@ -31,6 +31,16 @@ struct PangoFontDescriptionFree {
 };
 using PangoFontDescriptionPtr = std::unique_ptr<PangoFontDescription, PangoFontDescriptionFree>;
 
+struct PangoLayoutIterFree {
+  void operator()(PangoLayoutIter* i) const noexcept { pango_layout_iter_free(i); }
+};
+using PangoLayoutIterPtr = std::unique_ptr<PangoLayoutIter, PangoLayoutIterFree>;
+
+struct PangoAttrListUnref {
+  void operator()(PangoAttrList* l) const noexcept { pango_attr_list_unref(l); }
+};
+using PangoAttrListPtr = std::unique_ptr<PangoAttrList, PangoAttrListUnref>;
+
 struct FcConfigRelease {
   void operator()(FcConfig* c) const noexcept { ::FcConfigDestroy(c); }
 };

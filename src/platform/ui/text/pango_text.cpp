@@ -2,40 +2,60 @@
 
 #include <cmath>
 
-namespace corvane {
+#include "platform/ui/text/visible_text.hpp"
 
-GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
-                                       std::optional<double> width, int maxLines) {
-  fonts.cover(text);
+namespace corvane {
+namespace {
+
+// Pango reads a negative height as a limit in lines; this many is no limit.
+constexpr int kNoLineLimit = -1000000;
+
+// The layout of a text already cut to what can be visible.
+GObjectPtr<PangoLayout> layoutOfShown(const FontLibrary& fonts, const std::string& shown, const Font& font,
+                                      std::optional<double> width, int maxLines) {
+  fonts.cover(shown);
   GObjectPtr<PangoLayout> layout(pango_layout_new(fonts.context()));
-  pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
+  pango_layout_set_text(layout.get(), shown.data(), static_cast<int>(shown.size()));
   auto description = FontLibrary::describe(font);
   pango_layout_set_font_description(layout.get(), description.get());
+  // A word broken to fit is broken without a hyphen, as the toolkit does.
+  PangoAttrListPtr attributes(pango_attr_list_new());
+  pango_attr_list_insert(attributes.get(), pango_attr_insert_hyphens_new(FALSE));
+  pango_layout_set_attributes(layout.get(), attributes.get());
   if (width) {
     pango_layout_set_width(layout.get(), static_cast<int>(std::floor(std::max(0.0, *width) * PANGO_SCALE)));
     pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
     pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
     // A negative height is a limit in lines; the last kept line ends in "…".
-    pango_layout_set_height(layout.get(), maxLines > 0 ? -maxLines : -1000000);
+    pango_layout_set_height(layout.get(), maxLines > 0 ? -maxLines : kNoLineLimit);
   } else {
     pango_layout_set_width(layout.get(), -1);
   }
   return layout;
 }
 
+}  // namespace
+
+GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
+                                       std::optional<double> width, int maxLines) {
+  return layoutOfShown(fonts, visibleText(text, textBudget(font.size, width, maxLines)), font, width, maxLines);
+}
+
 TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font, std::optional<double> width,
                                        int maxLines) {
-  Key key{text, font.size, font.weight ? static_cast<int>(*font.weight) : -1, font.design ? 1 : 0,
+  // Keyed by what is shown, so a huge text is not copied into every key.
+  Key key{visibleText(text, textBudget(font.size, width, maxLines)), font.size, font.weight ? static_cast<int>(*font.weight) : -1, font.design ? 1 : 0,
           width.value_or(-1), maxLines};
   if (auto it = cache_.find(key); it != cache_.end()) return it->second;
 
-  auto layout = makeTextLayout(fonts_, text, font, width, maxLines);
+  auto layout = layoutOfShown(fonts_, std::get<0>(key), font, width, maxLines);
   PangoRectangle logical;
   pango_layout_get_extents(layout.get(), nullptr, &logical);
-  PangoLayoutIter* iter = pango_layout_get_iter(layout.get());
   int ascentTop = 0, descentBottom = 0;
-  pango_layout_iter_get_line_yrange(iter, &ascentTop, &descentBottom);
-  pango_layout_iter_free(iter);
+  {
+    PangoLayoutIterPtr iter(pango_layout_get_iter(layout.get()));
+    pango_layout_iter_get_line_yrange(iter.get(), &ascentTop, &descentBottom);
+  }
 
   TextMetrics m;
   m.size = {logical.width / double(PANGO_SCALE), logical.height / double(PANGO_SCALE)};

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/ui/tree/color.hpp"
+#include "support/cow_vector.hpp"
 #include "platform/ui/tree/environment.hpp"
 #include "platform/ui/tree/font.hpp"
 #include "platform/ui/tree/text_content.hpp"
@@ -112,11 +113,14 @@ struct Node {
   std::optional<double> minLength;           // spacer
   Branch branch = Branch::first;             // conditional
   std::vector<GridItem> columns;             // lazyVGrid
-  std::vector<ForEachElement> elements;      // forEach
+  CowVector<ForEachElement> elements;        // forEach; shared between copies
   TextContent text;                          // text
   std::string systemName;                    // image
   std::vector<Modifier> modifiers;
-  std::vector<Node> children;  // stacks, group, grid; view body and conditional content are children[0]
+  // Stacks, group, grid; view body and conditional content are children[0].
+  // Shared between copies: bodies put subtrees into their parents by value,
+  // and a subtree of a hundred thousand cells must not be copied each time.
+  CowVector<Node> children;
 
   // Modifiers, chained fluently; each returns the node with one more modifier.
   Node font(Font f) &&;

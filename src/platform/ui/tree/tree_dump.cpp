@@ -140,8 +140,9 @@ class Dumper {
   Dumper(JsonWriter& out, const Environment& env, const FrameLookup& frames) : out_(out), env_(env), frames_(frames) {}
 
   void node(const Node& n, Inherited inherited) {
-    for (const Modifier& m : n.modifiers)
-      if (const auto* tc = std::get_if<TextCaseModifier>(&m)) inherited.textCase = tc->textCase;
+    // The modifier applied first (the innermost) wins, as in the layout.
+    for (auto it = n.modifiers.rbegin(); it != n.modifiers.rend(); ++it)
+      if (const auto* tc = std::get_if<TextCaseModifier>(&*it)) inherited.textCase = tc->textCase;
     out_.beginObject();
     if (n.type == NodeType::view) {
       out_.key("view").string(n.viewName);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "data/store.hpp"
 #include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/paint/render.hpp"
@@ -191,6 +193,119 @@ TEST(Layout, TextsAreAskedWithTheirLineLimitsAndWidths) {
     if (q.width) {
       EXPECT_LE(*q.width, (364 - 32 - 13 - 20) / 3.0 + kTolerance);
     }
+}
+
+// ---- Hostile data: what is laid out is bounded by the canvas ----------------
+
+Snapshot withFirstAccount(const std::function<void(Account&)>& change) {
+  Snapshot d = Store::makeSample(1765208700);
+  change(d.accounts[0]);
+  return d;
+}
+
+TEST(Layout, ALongNoteShowsTheLinesThatFitAndKeepsTheHeaderInView) {
+  std::string note;
+  while (note.size() < 200'000) note += "alpha beta gamma ";
+  Snapshot d = withFirstAccount([&](Account& a) { a.note = note; });
+  for (WidgetFamily family : {WidgetFamily::systemMedium, WidgetFamily::systemLarge}) {
+    SCOPED_TRACE(familyName(family));
+    Laid l = lay(d, family);
+    const WidgetCanvas canvas = canvasFor(family);
+    const std::string title = family == WidgetFamily::systemMedium ? "CORVANE" : "TODAY'S PLAN";
+    EXPECT_NEAR(textBox(l.boxes.root, title).frame.y, canvas.margin, kTolerance);
+    const Box& shown = textBox(l.boxes.root, note);
+    EXPECT_GT(shown.layoutLines, 1);  // as many lines as fit, the last ending in "…"
+    EXPECT_LE(shown.frame.maxY(), canvas.height - canvas.margin + kTolerance);
+    EXPECT_GE(shown.frame.x, canvas.margin);
+    EXPECT_LE(shown.frame.maxX(), canvas.width - canvas.margin + kTolerance);
+  }
+}
+
+TEST(Layout, ALazyGridPlacesOnlyTheRowsInsideTheCanvasButCountsThemAll) {
+  std::vector<PlanCell> plan;
+  for (int i = 0; i < 6'000; ++i) plan.push_back({"L" + std::to_string(i), std::to_string(i) + "/9", ""});
+  Snapshot d = withFirstAccount([&](Account& a) { a.plan = plan; });
+  PangoTextMeasurer pango(fonts());
+  SpyMeasurer spy(pango);
+  Laid l = lay(d, WidgetFamily::systemLarge, &spy);
+  const Box& grid = *ofKind(l.boxes.root, BoxKind::grid).front();
+  auto placed = grid.placedChildren();
+  ASSERT_FALSE(placed.empty());
+  const double rowHeight = placed.front().frame.height;
+  // All 2,000 rows count towards the height, so the grid overflows the widget.
+  EXPECT_NEAR(grid.frame.height, 2'000 * rowHeight + 1'999 * 2, 1);
+  EXPECT_LT(placed.size(), 3u * 40);  // a canvas holds fewer than 40 rows
+  for (const Box& cell : placed) {
+    EXPECT_LT(cell.frame.y, 382);
+    EXPECT_GT(cell.frame.maxY(), 0);
+  }
+  // The rows on screen are placed one under the other, each at its height.
+  for (std::size_t i = 3; i < placed.size(); i += 3)
+    EXPECT_NEAR(placed[i].frame.y - placed[i - 3].frame.y, rowHeight + 2, 0.01);
+  // Texts of rows no one can see are never measured.
+  std::set<std::string> measured;
+  for (const auto& q : spy.asked) measured.insert(q.text);
+  EXPECT_EQ(measured.count("L5999"), 0u);
+  EXPECT_LT(measured.size(), 600u);
+}
+
+// A grid of narrow cells in two columns 100 points wide, in a canvas wide
+// enough for them.
+Laid layGrid(HorizontalAlignment alignment, std::optional<Alignment> secondColumn) {
+  Environment env = pinnedEnvironment(WidgetFamily::systemMedium);
+  const GridItem first{100, 100, 10, std::nullopt};
+  const GridItem second{100, 100, 10, secondColumn};
+  Laid l{LazyVGrid({first, second}, alignment, 2,
+                   {Text::verbatim("a"), Text::verbatim("b"), Text::verbatim("c"), Text::verbatim("d")}),
+         {}};
+  PangoTextMeasurer pango(fonts());
+  l.boxes = layOut(l.tree, env, canvasFor(WidgetFamily::systemMedium), pango);
+  return l;
+}
+
+TEST(Layout, GridCellsFollowTheGridsAlignmentUnlessTheirColumnHasOne) {
+  struct Case {
+    HorizontalAlignment grid;
+    std::optional<Alignment> secondColumn;
+    double firstColumnAt, secondColumnAt;  // where a cell sits in its column: 0 leading, 0.5 centre, 1 trailing
+  };
+  const std::vector<Case> cases = {
+      {HorizontalAlignment::leading, std::nullopt, 0, 0},
+      {HorizontalAlignment::center, std::nullopt, 0.5, 0.5},
+      {HorizontalAlignment::trailing, std::nullopt, 1, 1},
+      {HorizontalAlignment::leading, Alignment::center, 0, 0.5},
+      {HorizontalAlignment::trailing, Alignment::center, 1, 0.5},
+  };
+  for (const Case& c : cases) {
+    Laid l = layGrid(c.grid, c.secondColumn);
+    const Box& grid = l.boxes.root;
+    for (const char* text : {"a", "b", "c", "d"}) {
+      SCOPED_TRACE(std::string(text) + " at alignment " + std::to_string(static_cast<int>(c.grid)));
+      const Box& cell = textBox(grid, text);
+      const bool second = std::string("bd").find(text) != std::string::npos;
+      const double columnX = grid.frame.x + (second ? 110 : 0);
+      const double at = second ? c.secondColumnAt : c.firstColumnAt;
+      EXPECT_NEAR(cell.frame.x, columnX + at * (100 - cell.frame.width), kTolerance);
+    }
+  }
+}
+
+TEST(Layout, ABottomAlignedStackStandsOnTheBaselineOfItsBottomText) {
+  Environment env = pinnedEnvironment(WidgetFamily::systemMedium);
+  // The inner stack is 30 points tall; its text sits at its bottom.
+  Node tree = HStack(VerticalAlignment::firstTextBaseline, 4,
+                     {Text::verbatim("Big").font(Font::system(20)),
+                      HStack(VerticalAlignment::bottom, 2,
+                             {Circle().frame(10, 30), Text::verbatim("small").font(Font::system(10))})});
+  PangoTextMeasurer pango(fonts());
+  BoxTree boxes = layOut(tree, env, canvasFor(WidgetFamily::systemMedium), pango);
+  const Box& big = textBox(boxes.root, "Big");
+  const Box& small = textBox(boxes.root, "small");
+  const double bigBaseline = big.frame.y + pango.measure("Big", Font::system(20), std::nullopt, 0).firstBaseline;
+  const double smallBaseline = small.frame.y + pango.measure("small", Font::system(10), std::nullopt, 0).firstBaseline;
+  EXPECT_NEAR(smallBaseline, bigBaseline, kTolerance);
+  const Box& circle = *ofKind(boxes.root, BoxKind::circle).front();
+  EXPECT_NEAR(small.frame.maxY(), circle.frame.maxY(), kTolerance);
 }
 
 }  // namespace

@@ -19,6 +19,8 @@
 namespace corvane {
 namespace {
 
+using namespace std::string_literals;
+
 constexpr double kAt = testing::kSampleTime;
 
 Environment drawing(WidgetFamily family) { return testing::pinnedEnvironment(family, kAt + 674, 2); }
@@ -122,6 +124,76 @@ TEST(Render, VectorFormatsAreWritten) {
   EXPECT_NE(svg.find("width=\"364pt\""), std::string::npos);
   EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
   EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
+}
+
+// ---- Any script, any string ------------------------------------------------
+
+// The bounding box, in points, of every pixel painted in `image` at `scale`.
+std::optional<Rect> inkBounds(cairo_surface_t* image, double scale) {
+  const int w = cairo_image_surface_get_width(image), h = cairo_image_surface_get_height(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  const unsigned char* data = cairo_image_surface_get_data(image);
+  int x0 = w, y0 = h, x1 = -1, y1 = -1;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (data[y * stride + x * 4 + 3] != 0) {  // alpha, in native byte order on little-endian
+        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+      }
+  if (x1 < 0) return std::nullopt;
+  return Rect{x0 / scale, y0 / scale, (x1 + 1 - x0) / scale, (y1 + 1 - y0) / scale};
+}
+
+struct Drawn {
+  BoxTree boxes;
+  CairoSurfacePtr image;
+};
+
+// Lays `tree` out on the medium canvas without a background and paints it at 2x.
+Drawn draw(const Node& tree) {
+  Environment env = drawing(WidgetFamily::systemMedium);
+  PangoTextMeasurer text(testing::sharedFonts());
+  const WidgetCanvas canvas = canvasFor(WidgetFamily::systemMedium);
+  Drawn d{layOut(tree, env, canvas, text), nullptr};
+  d.image = paintImage(d.boxes, canvas, 2, testing::sharedFonts());
+  return d;
+}
+
+const Box* findText(const Box& b) {
+  if (b.kind == BoxKind::text) return &b;
+  for (const Box& c : b.children)
+    if (const Box* t = findText(c)) return t;
+  return nullptr;
+}
+
+TEST(Render, TextOfEveryDirectionIsDrawnInsideItsFrame) {
+  const std::vector<std::string> texts = {"@harbor", "@مرحبا_بالعالم", "שלום עולם, זו הערה", "@日本語", "@a\0b\ac"s,
+                                          "abc שלום def", "שלום abc"};
+  for (const std::string& t : texts) {
+    for (std::optional<int> limit : {std::optional<int>(1), std::optional<int>()}) {
+      SCOPED_TRACE(t);
+      // A text cut to one line next to a spacer, as a handle is in its row.
+      Drawn d = draw(HStack(VerticalAlignment::center, 6,
+                            {Text::verbatim(t).font(Font::system(12.5)).lineLimit(limit), Spacer(4)}));
+      const Box& text = *findText(d.boxes.root);
+      auto ink = inkBounds(d.image.get(), 2);
+      ASSERT_TRUE(ink);
+      EXPECT_GE(ink->x, text.frame.x - 1);
+      EXPECT_LE(ink->maxX(), text.frame.maxX() + 1);
+    }
+  }
+}
+
+TEST(Render, NothingIsDrawnOutsideTheWidgetsRoundedShape) {
+  // Content far larger than the widget: centred, clipped at the rounded edge.
+  Drawn d = draw(Circle().frame(2000, 2000));
+  const WidgetCanvas canvas = canvasFor(WidgetFamily::systemMedium);
+  const int stride = cairo_image_surface_get_stride(d.image.get());
+  const unsigned char* data = cairo_image_surface_get_data(d.image.get());
+  auto alpha = [&](double x, double y) { return data[int(y * 2) * stride + int(x * 2) * 4 + 3]; };
+  EXPECT_EQ(alpha(0.5, 0.5), 0);  // the corner
+  EXPECT_EQ(alpha(canvas.width - 0.5, canvas.height - 0.5), 0);
+  EXPECT_EQ(alpha(canvas.width / 2, canvas.height / 2), 255);
+  EXPECT_EQ(alpha(canvas.width / 2, 0.5), 255);  // the straight edges are reached
 }
 
 }  // namespace

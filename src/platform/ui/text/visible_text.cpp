@@ -1,0 +1,126 @@
+#include "platform/ui/text/visible_text.hpp"
+
+#include <unicode/brkiter.h>
+#include <unicode/utext.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace corvane {
+namespace {
+
+// No visible glyph of the widget's fonts advances less than a tenth of its
+// em (the narrowest, a hair space, is about that), and no line is shorter
+// than one em.
+constexpr double kNarrowestAdvanceEm = 0.1;
+constexpr double kSmallestLineHeightEm = 1.0;
+// Wrapping by words can leave up to a word's width unused at the end of a
+// line: two lines hold at least one line's width of text.
+constexpr double kWrapWaste = 2;
+// A partly visible line, and the one whose start decides where "…" goes.
+constexpr std::size_t kExtraLines = 2;
+
+struct UTextClose {
+  void operator()(UText* t) const noexcept { utext_close(t); }
+};
+
+// Where a paragraph separator (line feed, carriage return, U+2029) starts at
+// or after `from`, or npos.
+std::size_t nextParagraphSeparator(std::string_view s, std::size_t from) {
+  for (std::size_t i = from; i < s.size(); ++i) {
+    char c = s[i];
+    if (c == '\n' || c == '\r') return i;
+    if (c == '\xE2' && i + 2 < s.size() && s[i + 1] == '\x80' && s[i + 2] == '\xA9') return i;
+  }
+  return std::string_view::npos;
+}
+
+bool startsParagraph(std::string_view s, std::size_t at) {
+  return at < s.size() && nextParagraphSeparator(s.substr(0, std::min(s.size(), at + 3)), at) == at;
+}
+
+// The pieces of `text` within the budget, as byte ranges appended to `out`.
+void cut(std::string_view text, const TextBudget& budget, std::string& out) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<UText, UTextClose> ut(utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status));
+  std::unique_ptr<icu::BreakIterator> graphemes(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+  if (U_FAILURE(status)) {
+    out.append(text.substr(0, budget.graphemesPerLine * budget.lines));  // bytes, at worst
+    return;
+  }
+  graphemes->setText(ut.get(), status);
+  const std::size_t total = budget.graphemesPerLine * budget.lines;
+  std::size_t start = 0, pieceStart = 0, inLine = 0, counted = 0, paragraphs = 1;
+  for (int32_t end = graphemes->next(); end != icu::BreakIterator::DONE; end = graphemes->next()) {
+    const auto stop = static_cast<std::size_t>(end);
+    if (startsParagraph(text, start)) {
+      if (++paragraphs > budget.lines) break;
+      inLine = 0;
+    } else if (budget.wraps ? counted >= total : inLine >= budget.graphemesPerLine) {
+      if (budget.wraps) break;
+      // The rest of this one-line paragraph is past the canvas's edge.
+      std::size_t next = nextParagraphSeparator(text, start);
+      out.append(text.substr(pieceStart, start - pieceStart));
+      pieceStart = start = next;
+      if (next == std::string_view::npos) return;
+      graphemes->following(static_cast<int32_t>(next));
+      graphemes->previous();
+      continue;
+    } else {
+      ++inLine;
+      ++counted;
+    }
+    start = stop;
+  }
+  out.append(text.substr(pieceStart, start - pieceStart));
+}
+
+void appendUtf8(std::string& out, UChar32 c) {
+  char buffer[U8_MAX_LENGTH];
+  int32_t length = 0;
+  U8_APPEND_UNSAFE(buffer, length, c);
+  out.append(buffer, static_cast<std::size_t>(length));
+}
+
+std::string showControls(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const auto length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    int32_t from = i;
+    UChar32 c = 0;
+    U8_NEXT(text.data(), i, length, c);
+    if (c < 0 || (c >= 0x80 && c <= 0x9F)) {
+      appendUtf8(out, 0xFFFD);
+    } else if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
+      appendUtf8(out, c == 0x7F ? 0x2421 : 0x2400 + c);
+    } else {
+      out.append(text.data() + from, static_cast<std::size_t>(i - from));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+TextBudget textBudget(double fontSize, std::optional<double> width, int maxLines) {
+  const double em = std::max(fontSize, 1.0);
+  TextBudget b;
+  b.wraps = width.has_value();
+  double lineWidth = std::clamp(width.value_or(kLargestCanvasWidth), 0.0, kLargestCanvasWidth);
+  double perLine = std::ceil(lineWidth * (b.wraps ? kWrapWaste : 1) / (em * kNarrowestAdvanceEm));
+  b.graphemesPerLine = static_cast<std::size_t>(perLine) + 1;
+  b.lines = static_cast<std::size_t>(std::floor(kLargestCanvasHeight / (em * kSmallestLineHeightEm))) + kExtraLines;
+  if (maxLines > 0) b.lines = std::min(b.lines, static_cast<std::size_t>(maxLines));
+  return b;
+}
+
+std::string visibleText(std::string_view text, const TextBudget& budget) {
+  std::string kept;
+  cut(text, budget, kept);
+  return showControls(kept);
+}
+
+}  // namespace corvane
