@@ -34,7 +34,7 @@ class HostChannel {
   // ("show medium"), and the bus action takes a string.
   void addCommand(const std::string& name, Handler handler, bool takesArgument = false);
 
-  // Starts listening on the thread-default main context. Returns what could
+  // Starts listening on the default main context. Returns what could
   // not be opened (no session bus is not worth a word; an unsafe runtime
   // folder is); the host runs on with whatever did open.
   std::vector<std::string> open();

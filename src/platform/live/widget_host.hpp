@@ -4,7 +4,7 @@
 // something is due — a reload, an entry's date, or a relative text turning
 // over — and at least once a second while something is due, so that a
 // suspend or a clock change is noticed within a second. It runs on the
-// thread-default GLib main context; whoever owns the loop runs it.
+// default GLib main context; whoever owns the loop runs it.
 
 #include <glib.h>
 

@@ -16,16 +16,17 @@ bool isLeaf(const Box& b) {
          b.kind == BoxKind::divider || b.kind == BoxKind::overlay;
 }
 
-// What a leaf looks like on screen, apart from its content.
+// Where a leaf is drawn. The width a text was offered is left out: a stack
+// offers its texts new widths whenever a neighbour grows, but a text that
+// keeps its frame and its lines is drawn the same.
 struct Placement {
   Rect frame;
-  std::optional<double> layoutWidth;
   int layoutLines = 0;
   friend bool operator==(const Placement&, const Placement&) = default;
 };
 
 void collectLeaves(const Box& b, std::vector<Placement>& out) {
-  if (isLeaf(b)) out.push_back({b.frame, b.layoutWidth, b.layoutLines});
+  if (isLeaf(b)) out.push_back({b.frame, b.layoutLines});
   for (const Box& c : b.children) collectLeaves(c, out);
 }
 
