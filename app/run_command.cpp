@@ -80,7 +80,7 @@ void runHeadless(const RunOptions& o) {
   config.provider = Provider(snapshots, settings.clock.asClock());
 
   FontLibrary fonts;
-  HeadlessOutput output(o.out, o.interval, o.events, fonts);
+  HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts);
   WidgetHost host(widgetSourceFor(config), settings, fonts, output);
   MainLoop loop;
   HostChannel channel;

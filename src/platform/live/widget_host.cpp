@@ -96,6 +96,7 @@ void WidgetHost::addFamily(WidgetFamily family) {
 void WidgetHost::removeFamily(WidgetFamily family) {
   std::erase(settings_.families, family);
   views_.erase(family);
+  listener_.viewRemoved(family);
   arm();
 }
 

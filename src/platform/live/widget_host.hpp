@@ -34,6 +34,8 @@ class HostListener {
   // Relative texts of `family`'s view changed: `damage` (points) must be
   // repainted, e.g. with view.repaint().
   virtual void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) = 0;
+  // `family` is no longer served; its view is gone.
+  virtual void viewRemoved(WidgetFamily /*family*/) {}
 };
 
 struct HostSettings {
