@@ -177,6 +177,30 @@ TEST(RunHeadless, AMissingSnapshotShowsTheEmptyState) {
   EXPECT_EQ(readFile(dir.file("stderr.txt")), "");
 }
 
+TEST(RunHeadless, AFailedWriteIsReportedOnceAndRetriedAtTheNextChange) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
+  // A folder where the picture should go: every write of it fails.
+  std::filesystem::create_directory(dir.file("out/widget-medium.png"));
+  ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 0),
+                     "--now", std::to_string(kStart), "--speed", "10", "--interval", "1", "--events", "--family",
+                     "medium"},
+                    noBus(dir), dir.file("stderr.txt"));
+  std::vector<std::string> seen;
+  ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
+  // Several changes pass while the write keeps failing (none is drawn).
+  ASSERT_TRUE(host.readLine(std::chrono::milliseconds(500)) == std::nullopt);
+  std::filesystem::remove(dir.file("out/widget-medium.png"));
+  auto draw = host.waitFor(R"("event":"draw")", seen);
+  ASSERT_TRUE(draw);
+  host.signal(SIGTERM);
+  EXPECT_EQ(host.wait(), 0);
+  const std::string err = readFile(dir.file("stderr.txt"));
+  EXPECT_EQ(err, "corvane-widget: " + dir.file("out/widget-medium.png") + ": Is a directory\n");
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("out/widget-medium.png")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("out")), {}), 1);
+}
+
 TEST(RunHeadless, RefusesWhatItCannotDo) {
   TempDir dir;
   dir.write("file", "");
