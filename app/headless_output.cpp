@@ -32,6 +32,8 @@ void HeadlessOutput::event(std::string line) const {
 
 void HeadlessOutput::placeholderShown(Date now) { event(hostEventLine("placeholder", now)); }
 
+void HeadlessOutput::snapshotReceived(Date now) { event(hostEventLine("snapshot", now)); }
+
 void HeadlessOutput::reloadRequested(Date now) { event(hostEventLine("reload-requested", now)); }
 
 void HeadlessOutput::timelineReceived(Date now, const HostTimeline& timeline) {

@@ -23,6 +23,7 @@ class HeadlessOutput final : public HostListener {
   HeadlessOutput& operator=(const HeadlessOutput&) = delete;
 
   void placeholderShown(Date now) override;
+  void snapshotReceived(Date now) override;
   void timelineReceived(Date now, const HostTimeline& timeline) override;
   void reloadRequested(Date now) override;
   void viewReplaced(WidgetFamily family, const LiveView& view) override;

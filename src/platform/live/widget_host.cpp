@@ -41,6 +41,17 @@ gboolean WidgetHost::onReload(gpointer self) {
   return G_SOURCE_REMOVE;
 }
 
+HostEntry WidgetHost::snapshot(WidgetFamily family) {
+  TimelineProviderContext ctx;
+  ctx.isPreview = true;
+  ctx.family = family;
+  WidgetCanvas c = canvasFor(family);
+  ctx.displaySize = {c.width, c.height};
+  HostEntry entry = source_.snapshot(ctx);
+  listener_.snapshotReceived(now());
+  return entry;
+}
+
 void WidgetHost::perform(const std::vector<TimelineSchedule::Action>& actions) {
   TimelineProviderContext ctx;
   if (!settings_.families.empty()) {

@@ -27,6 +27,7 @@ class HostListener {
  public:
   virtual ~HostListener() = default;
   virtual void placeholderShown(Date /*now*/) {}
+  virtual void snapshotReceived(Date /*now*/) {}
   virtual void timelineReceived(Date /*now*/, const HostTimeline& /*timeline*/) {}
   virtual void reloadRequested(Date /*now*/) {}
   // `family` has a new view (a new entry): its whole picture is new.
@@ -56,6 +57,9 @@ class WidgetHost {
   void start();
   // Asks for a new timeline soon; requests made together are served once.
   void requestReload();
+  // Asks for a snapshot entry for a preview (a gallery, say) without
+  // changing what the host shows; build its view with entry.view(env).
+  HostEntry snapshot(WidgetFamily family);
   // Serves one more family (its view built from the entry shown), or one fewer.
   void addFamily(WidgetFamily family);
   void removeFamily(WidgetFamily family);
