@@ -154,8 +154,11 @@ TEST(RunHeadless, TicksWhenTheLineChangesAndNotOtherwise) {
     times.push_back(number(*draw, "now"));
     lines.push_back(text(*draw, "freshness").value_or(""));
   }
+  // Never closer than the interval, never a picture that did not change,
+  // and (with room for a loaded machine) not much later than the change.
   for (std::size_t i = 2; i < times.size(); ++i) {
-    EXPECT_NEAR(times[i] - times[i - 1], 1, 0.5);
+    EXPECT_GE(times[i] - times[i - 1], 1 - 1e-6);
+    EXPECT_LT(times[i] - times[i - 1], 4);
     EXPECT_NE(lines[i], lines[i - 1]);
   }
   host.signal(SIGINT);
