@@ -1,6 +1,5 @@
 #include "views/plan_grid.hpp"
 
-#include <memory>
 
 #include "views/identity.hpp"
 #include "views/palette.hpp"
@@ -38,12 +37,11 @@ Node PlanGrid::body(const Environment&) const {
   const GridItem column{10, kInfinity, 10, std::nullopt};
   // Cells are made when the grid asks for them: a plan of a hundred thousand
   // cells makes only those of the rows a canvas can show.
-  auto cells = std::make_shared<const std::vector<PlanCell>>(plan);
-  auto element = [cells](std::size_t i) {
-    const PlanCell& c = (*cells)[i];
-    return ForEachElement{identityOf(c), {cell(c)}};
+  auto element = [cells = plan](std::size_t i) {
+    const PlanCell& c = cells[i];
+    return ForEachElement{ElementId([cells, i] { return identityOf(cells[i]); }), {cell(c)}};
   };
-  return LazyVGrid({column, column, column}, HorizontalAlignment::leading, 2, {ForEach(cells->size(), element)});
+  return LazyVGrid({column, column, column}, HorizontalAlignment::leading, 2, {ForEach(plan.size(), element)});
 }
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "platform/ui/tree/node.hpp"
 
 #include <map>
+#include <ostream>
 #include <mutex>
 #include <stdexcept>
 #include <utility>
@@ -94,6 +95,34 @@ Node ForEach(std::size_t count, ForEachElements::Make element) {
   n.elements = ForEachElements(count, std::move(element));
   return n;
 }
+
+// ---- ElementId --------------------------------------------------------------------
+
+struct ElementId::State {
+  std::once_flag once;
+  std::function<std::string()> write;
+  std::string json;
+};
+
+ElementId::ElementId(std::string json) : state_(std::make_shared<State>()) {
+  state_->json = std::move(json);
+  std::call_once(state_->once, [] {});
+}
+
+ElementId::ElementId(std::function<std::string()> write) : state_(std::make_shared<State>()) {
+  state_->write = std::move(write);
+}
+
+const std::string& ElementId::json() const {
+  State& s = *state_;
+  std::call_once(s.once, [&s] {
+    s.json = s.write();
+    s.write = nullptr;  // what it held (a shared value) is no longer needed
+  });
+  return s.json;
+}
+
+std::ostream& operator<<(std::ostream& out, const ElementId& id) { return out << id.json(); }
 
 // ---- ForEachElements ------------------------------------------------------------
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <iterator>
 #include <limits>
 #include <memory>
@@ -101,10 +102,29 @@ struct GridItem {
 
 struct Node;
 
-// One element of a ForEach: its identity (the JSON of the identifying value,
-// so equal values have equal ids) and the children it yields.
+// A ForEach element's identity: the JSON of the identifying value, so equal
+// values have equal ids. It may be written when first read rather than when
+// the element is made: the dump reads it, drawing never does, and writing a
+// whole account costs what the account does. Copies share what was written.
+class ElementId {
+ public:
+  ElementId() : ElementId(std::string()) {}
+  ElementId(std::string json);  // NOLINT: an id written up front
+  ElementId(const char* json) : ElementId(std::string(json)) {}  // NOLINT
+  explicit ElementId(std::function<std::string()> write);
+
+  const std::string& json() const;
+  friend bool operator==(const ElementId& a, const ElementId& b) { return a.json() == b.json(); }
+  friend std::ostream& operator<<(std::ostream& out, const ElementId& id);
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+};
+
+// One element of a ForEach: its identity and the children it yields.
 struct ForEachElement {
-  std::string id;
+  ElementId id;
   std::vector<Node> content;
 };
 

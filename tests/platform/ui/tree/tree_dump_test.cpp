@@ -79,5 +79,20 @@ TEST(TreeDump, ALazyForEachDumpsTheSameElementsAsOneMadeUpFront) {
   EXPECT_THROW(onlyChild(lazy).elements.at(4), std::out_of_range);
 }
 
+TEST(TreeDump, AnIdentityWrittenOnDemandIsWrittenOnceWhenFirstRead) {
+  int written = 0;
+  const ElementId id([&written] {
+    ++written;
+    return std::string(R"({"u":"a"})");
+  });
+  const ElementId copy = id;
+  EXPECT_EQ(written, 0);
+  Node each = ForEach({{copy, {Text::verbatim("a")}}});
+  EXPECT_EQ(written, 0);  // making the tree writes no identity
+  EXPECT_NE(dumped(each).find(R"("id":{"u":"a"})"), std::string::npos);
+  EXPECT_EQ(id, ElementId(R"({"u":"a"})"));
+  EXPECT_EQ(written, 1);
+}
+
 }  // namespace
 }  // namespace corvane
