@@ -1,5 +1,6 @@
 #include "views/plan_grid.hpp"
 
+
 #include "views/identity.hpp"
 #include "views/palette.hpp"
 
@@ -34,10 +35,13 @@ Node cell(const PlanCell& c) {
 
 Node PlanGrid::body(const Environment&) const {
   const GridItem column{10, kInfinity, 10, std::nullopt};
-  std::vector<ForEachElement> cells;
-  cells.reserve(plan.size());
-  for (const PlanCell& c : plan) cells.push_back({identityOf(c), {cell(c)}});
-  return LazyVGrid({column, column, column}, HorizontalAlignment::leading, 2, {ForEach(std::move(cells))});
+  // Cells are made when the grid asks for them: a plan of a hundred thousand
+  // cells makes only those of the rows a canvas can show.
+  auto element = [cells = plan](std::size_t i) {
+    const PlanCell& c = cells[i];
+    return ForEachElement{ElementId([cells, i] { return identityOf(cells[i]); }), {cell(c)}};
+  };
+  return LazyVGrid({column, column, column}, HorizontalAlignment::leading, 2, {ForEach(plan.size(), element)});
 }
 
 }  // namespace corvane

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "support/cow_vector.hpp"
+
 #include "data/records.hpp"
 #include "platform/ui/tree/node.hpp"
 
@@ -11,7 +13,7 @@ namespace corvane {
 
 struct PlanGrid {
   static constexpr std::string_view name = "PlanGrid";
-  std::vector<PlanCell> plan;
+  CowVector<PlanCell> plan;  // shared with the cells the grid makes later
 
   Node body(const Environment& env) const;
 };

@@ -1,7 +1,9 @@
 #pragma once
 // Small queries over a layout's box tree: boxes by kind, by text, by the node
-// they stand for, so layout tests read like the geometry they check.
+// they stand for, so layout tests read like the geometry they check. A lazy
+// grid's items count once layout has built them.
 
+#include <cstddef>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -11,14 +13,27 @@
 
 namespace corvane::testing {
 
-// Every box below and including `root` that `pred` accepts, depth-first in child order.
+// Every box below and including `root` that has been built, depth-first in
+// order: a grid's items count once layout has built them.
+inline void walkBoxes(const Box& root, const std::function<void(const Box&)>& visit) {
+  visit(root);
+  for (const Box& c : root.children) walkBoxes(c, visit);
+  for (const auto& [index, item] : root.builtItems) walkBoxes(*item, visit);
+}
+
+// How many boxes have been built below and including `root`.
+inline std::size_t boxCount(const Box& root) {
+  std::size_t n = 0;
+  walkBoxes(root, [&n](const Box&) { ++n; });
+  return n;
+}
+
+// Every built box below and including `root` that `pred` accepts, depth-first in child order.
 inline std::vector<const Box*> boxes(const Box& root, const std::function<bool(const Box&)>& pred) {
   std::vector<const Box*> out;
-  std::function<void(const Box&)> visit = [&](const Box& b) {
+  walkBoxes(root, [&](const Box& b) {
     if (pred(b)) out.push_back(&b);
-    for (const Box& c : b.children) visit(c);
-  };
-  visit(root);
+  });
   return out;
 }
 

@@ -154,7 +154,7 @@ LayoutEngine::StackPlan LayoutEngine::planStack(Box& b, Proposal p) {
 LayoutEngine::GridPlan LayoutEngine::planGrid(Box& b, Proposal p) {
   GridPlan plan;
   const std::size_t k = std::max<std::size_t>(1, b.columns.size());
-  const std::size_t n = b.children.size();
+  const std::size_t n = b.itemCount;
   plan.rows = (n + k - 1) / k;
   // Rows are measured until they fill the viewport's height; the rest of a
   // taller grid overflows the widget anyway and is only counted.
@@ -172,7 +172,7 @@ LayoutEngine::GridPlan LayoutEngine::planGrid(Box& b, Proposal p) {
     for (idealRows = 0; idealRows < plan.rows && (idealRows == 0 || y < measuredHeight); ++idealRows) {
       double h = 0;
       for (std::size_t i = idealRows * k; i < std::min(n, idealRows * k + k); ++i)
-        h = std::max(h, size(b.children[i], {}).height);
+        h = std::max(h, size(b.item(i), {}).height);
       y += h + b.spacing;
     }
   }
@@ -184,7 +184,7 @@ LayoutEngine::GridPlan LayoutEngine::planGrid(Box& b, Proposal p) {
     if (width) {
       w = (*width - gapTotal) / double(k);  // flexible columns share the width equally
     } else {
-      for (std::size_t i = c; i < std::min(n, idealRows * k); i += k) w = std::max(w, size(b.children[i], {}).width);
+      for (std::size_t i = c; i < std::min(n, idealRows * k); i += k) w = std::max(w, size(b.item(i), {}).width);
     }
     plan.columnWidth[c] = std::clamp(w, minimum, std::max(minimum, maximum));
   }
@@ -197,7 +197,7 @@ LayoutEngine::GridPlan LayoutEngine::planGrid(Box& b, Proposal p) {
   for (std::size_t row = 0; row < plan.rows && (row == 0 || y < measuredHeight); ++row) {
     double h = 0;
     for (std::size_t i = row * k; i < std::min(n, row * k + k); ++i)
-      h = std::max(h, size(b.children[i], {plan.columnWidth[i % k], std::nullopt}).height);
+      h = std::max(h, size(b.item(i), {plan.columnWidth[i % k], std::nullopt}).height);
     if (row > 0) y += b.spacing;
     plan.rowY.push_back(y);
     plan.rowHeight.push_back(h);
@@ -339,11 +339,11 @@ void LayoutEngine::placeGrid(Box& b, const GridPlan& plan) {
 // the row's height.
 double LayoutEngine::placeGridRow(Box& b, const GridPlan& plan, std::size_t row, double y) {
   const std::size_t k = plan.columnWidth.size();
-  const std::size_t end = std::min(b.children.size(), row * k + k);
+  const std::size_t end = std::min(b.itemCount, row * k + k);
   std::vector<Size> cells;
   double h = 0;
   for (std::size_t i = row * k; i < end; ++i) {
-    cells.push_back(size(b.children[i], {plan.columnWidth[i % k], std::nullopt}));
+    cells.push_back(size(b.item(i), {plan.columnWidth[i % k], std::nullopt}));
     h = std::max(h, cells.back().height);
   }
   for (std::size_t i = row * k; i < end; ++i) {
@@ -354,7 +354,7 @@ double LayoutEngine::placeGridRow(Box& b, const GridPlan& plan, std::size_t row,
                                                                                    : b.hAlignment;
     double free = plan.columnWidth[col] - cell.width;
     double dx = align == HorizontalAlignment::leading ? 0 : align == HorizontalAlignment::center ? free / 2 : free;
-    place(b.children[i], {plan.columnWidth[col], std::nullopt}, b.frame.x + plan.columnX[col] + dx,
+    place(b.item(i), {plan.columnWidth[col], std::nullopt}, b.frame.x + plan.columnX[col] + dx,
           b.frame.y + y + (h - cell.height) / 2);
   }
   return h;

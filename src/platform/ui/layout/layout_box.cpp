@@ -35,7 +35,9 @@ const Color kSeparator = Color::white().withOpacity(0.1);
 
 class Builder {
  public:
-  Builder(const Environment& env, BoxTree& tree) : env_(env), tree_(tree) {}
+  // `background` receives the first container background met; a grid's items
+  // built later, during layout, have none to give (null).
+  Builder(const Environment& env, std::optional<Color>* background) : env_(env), background_(background) {}
 
   Box build(const Node& n, const Style& inherited, Axis stackAxis) {
     Style style = styleInside(n, inherited);
@@ -53,7 +55,7 @@ class Builder {
         content = wrap(BoxKind::overlay, std::move(content));
         content.color = o->color;
       } else if (const auto* bg = std::get_if<ContainerBackground>(&m)) {
-        if (!tree_.background) tree_.background = bg->color;
+        if (background_ && !*background_) *background_ = bg->color;
       }
     }
     content.node = &n;
@@ -68,7 +70,59 @@ class Builder {
     return b;
   }
 
-  // Children of a stack or grid, with groups and ForEach content flattened in.
+  // One element of a lazy ForEach as one item of its grid.
+  Box element(const ForEachElement& e, const Style& style) {
+    if (e.content.size() == 1) return build(e.content.front(), style, Axis::horizontal);
+    Box b;
+    b.kind = BoxKind::vstack;  // several nodes stand together, as in a Group
+    for (const Node& c : e.content) addFlattened(c, style, Axis::vertical, b.children);
+    return b;
+  }
+
+  // A lazy ForEach's items in a grid: from `begin`, one per element.
+  struct LazyRun {
+    std::size_t begin;
+    const Node* forEach;
+    Style style;
+  };
+
+  // A grid's items, with groups and ForEach content flattened in; a lazy
+  // ForEach's items are only counted, and built by `makeItem` when asked for.
+  void gridItems(const Node& n, const Style& style, Box& grid, std::vector<LazyRun>& runs) {
+    for (const Node& c : n.children) gridItem(c, style, grid, runs);
+  }
+
+  void gridItem(const Node& c, const Style& style, Box& grid, std::vector<LazyRun>& runs) {
+    if (c.type == NodeType::group) {
+      gridItems(c, styleInside(c, style), grid, runs);
+    } else if (c.type == NodeType::forEach && c.elements.lazy()) {
+      runs.push_back({grid.itemCount, &c, styleInside(c, style)});
+      grid.itemCount += c.elements.size();
+    } else if (c.type == NodeType::forEach) {
+      Style inner = styleInside(c, style);
+      for (const ForEachElement& e : c.elements)
+        for (const Node& item : e.content) gridItem(item, inner, grid, runs);
+    } else {
+      grid.builtItems.emplace(grid.itemCount++, std::make_unique<Box>(build(c, style, Axis::horizontal)));
+    }
+  }
+
+  void buildGrid(const Node& n, const Style& style, Box& grid) {
+    std::vector<LazyRun> runs;
+    gridItems(n, style, grid, runs);
+    grid.placedEnd = 0;  // nothing is placed before layout places it
+    if (runs.empty()) return;
+    // The node tree outlives its boxes; the environment is kept here, as
+    // items are built after buildBoxes has returned.
+    grid.makeItem = [env = std::make_shared<const Environment>(env_), runs = std::move(runs)](std::size_t i) {
+      auto after = std::upper_bound(runs.begin(), runs.end(), i,
+                                    [](std::size_t index, const LazyRun& r) { return index < r.begin; });
+      const LazyRun& run = *std::prev(after);
+      return Builder(*env, nullptr).element(run.forEach->elements[i - run.begin], run.style);
+    };
+  }
+
+  // Children of a stack, with groups and ForEach content flattened in.
   void flatten(const Node& n, const Style& style, Axis axis, std::vector<Box>& out) {
     for (const Node& c : n.children) addFlattened(c, style, axis, out);
   }
@@ -119,7 +173,7 @@ class Builder {
         b.columns = n.columns;
         b.spacing = n.spacing.value_or(kDefaultSpacing);
         b.hAlignment = n.hAlignment;
-        flatten(n, s, Axis::horizontal, b.children);
+        buildGrid(n, s, b);
         break;
       case NodeType::spacer:
         b.kind = BoxKind::spacer;
@@ -158,14 +212,27 @@ class Builder {
   }
 
   const Environment& env_;
-  BoxTree& tree_;
+  std::optional<Color>* background_;
 };
 
 }  // namespace
 
+Box& Box::item(std::size_t i) {
+  if (kind != BoxKind::grid) return children[i];
+  auto it = builtItems.find(i);
+  if (it == builtItems.end()) it = builtItems.emplace(i, std::make_unique<Box>(makeItem(i))).first;
+  return *it->second;
+}
+
+const Box* Box::builtChild(std::size_t i) const {
+  if (kind != BoxKind::grid) return &children[i];
+  auto it = builtItems.find(i);
+  return it == builtItems.end() ? nullptr : it->second.get();
+}
+
 BoxTree buildBoxes(const Node& root, const Environment& env) {
   BoxTree tree;
-  Builder builder(env, tree);
+  Builder builder(env, &tree.background);
   tree.root = builder.build(root, Style{}, Axis::vertical);
   return tree;
 }
@@ -187,8 +254,11 @@ std::optional<Rect> unite(std::optional<Rect> a, std::optional<Rect> b) {
 std::optional<Rect> fillFlattened(const Node& n, std::unordered_map<const Node*, Rect>& frames) {
   std::optional<Rect> children;
   for (const Node& c : n.children) children = unite(children, fillFlattened(c, frames));
-  for (const ForEachElement& e : n.elements)
+  // Only elements already made can have frames: walking the others would
+  // make every element of a lazy ForEach.
+  n.elements.forEachMade([&](const ForEachElement& e) {
     for (const Node& c : e.content) children = unite(children, fillFlattened(c, frames));
+  });
   if (auto it = frames.find(&n); it != frames.end()) return it->second;
   if (children) frames.emplace(&n, *children);
   return children;

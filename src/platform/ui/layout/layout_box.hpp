@@ -7,9 +7,12 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
+#include <iterator>
 #include <limits>
+#include <map>
+#include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -51,25 +54,72 @@ struct Box {
   Axis axis = Axis::vertical;        // spacer, divider: the axis of their stack
   EdgeInsets insets;                 // padding
   std::optional<double> frameWidth, frameHeight;  // frame
-  std::vector<Box> children;
+  std::vector<Box> children;         // every container but a grid
+
+  // A grid's items, in order: those of a lazy ForEach are built when layout
+  // first asks for them (`item`), the others up front. A grid of a hundred
+  // thousand cells builds only the rows it measures and places.
+  std::size_t itemCount = 0;
+  std::function<Box(std::size_t)> makeItem;
+  std::map<std::size_t, std::unique_ptr<Box>> builtItems;
+  Box& item(std::size_t i);
+  // A grid's item if it has been built, else null; another box's child i.
+  const Box* builtChild(std::size_t i) const;
 
   // Results of placing: the frame in widget coordinates, and for texts the
   // width and line count they were laid out with, for the painter.
   Rect frame;
   std::optional<double> layoutWidth;
   int layoutLines = 0;
-  // The children that were placed: all but those of a lazy grid's rows that
-  // cannot be seen.
+  // The children that were placed: a grid's items of the rows inside the
+  // viewport (none before it is placed), every other box's children.
   std::size_t placedBegin = 0, placedEnd = std::numeric_limits<std::size_t>::max();
-  std::span<const Box> placedChildren() const {
-    std::size_t end = std::min(placedEnd, children.size());
-    std::size_t begin = std::min(placedBegin, end);
-    return std::span<const Box>(children).subspan(begin, end - begin);
-  }
+  class Placed;
+  Placed placedChildren() const;
 
   // Answers already given, by proposal.
   std::vector<std::pair<Proposal, Size>> sizeCache;
 };
+
+// The children a box placed, in order, as a range of boxes.
+class Box::Placed {
+ public:
+  Placed(const Box& box, std::size_t begin, std::size_t end) : box_(&box), begin_(begin), end_(end) {}
+  class iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Box;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const Box*;
+    using reference = const Box&;
+    iterator() = default;
+    iterator(const Box* box, std::size_t i) : box_(box), i_(i) {}
+    reference operator*() const { return *box_->builtChild(i_); }
+    pointer operator->() const { return box_->builtChild(i_); }
+    iterator& operator++() { ++i_; return *this; }
+    iterator operator++(int) { iterator before = *this; ++i_; return before; }
+    friend bool operator==(const iterator& a, const iterator& b) { return a.i_ == b.i_; }
+   private:
+    const Box* box_ = nullptr;
+    std::size_t i_ = 0;
+  };
+  iterator begin() const { return {box_, begin_}; }
+  iterator end() const { return {box_, end_}; }
+  std::size_t size() const { return end_ - begin_; }
+  bool empty() const { return begin_ == end_; }
+  const Box& operator[](std::size_t i) const { return *box_->builtChild(begin_ + i); }
+  const Box& front() const { return (*this)[0]; }
+
+ private:
+  const Box* box_;
+  std::size_t begin_, end_;
+};
+
+inline Box::Placed Box::placedChildren() const {
+  const std::size_t count = kind == BoxKind::grid ? itemCount : children.size();
+  const std::size_t end = std::min(placedEnd, count);
+  return {*this, std::min(placedBegin, end), end};
+}
 
 struct BoxTree {
   Box root;

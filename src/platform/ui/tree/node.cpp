@@ -1,5 +1,9 @@
 #include "platform/ui/tree/node.hpp"
 
+#include <map>
+#include <ostream>
+#include <mutex>
+#include <stdexcept>
 #include <utility>
 
 namespace corvane {
@@ -84,6 +88,101 @@ Node ForEach(std::vector<ForEachElement> elements) {
   Node n = make(NodeType::forEach);
   n.elements = std::move(elements);
   return n;
+}
+
+Node ForEach(std::size_t count, ForEachElements::Make element) {
+  Node n = make(NodeType::forEach);
+  n.elements = ForEachElements(count, std::move(element));
+  return n;
+}
+
+// ---- ElementId --------------------------------------------------------------------
+
+struct ElementId::State {
+  std::once_flag once;
+  std::function<std::string()> write;
+  std::string json;
+};
+
+ElementId::ElementId(std::string json) : state_(std::make_shared<State>()) {
+  state_->json = std::move(json);
+  std::call_once(state_->once, [] {});
+}
+
+ElementId::ElementId(std::function<std::string()> write) : state_(std::make_shared<State>()) {
+  state_->write = std::move(write);
+}
+
+const std::string& ElementId::json() const {
+  State& s = *state_;
+  std::call_once(s.once, [&s] {
+    s.json = s.write();
+    s.write = nullptr;  // what it held (a shared value) is no longer needed
+  });
+  return s.json;
+}
+
+std::ostream& operator<<(std::ostream& out, const ElementId& id) { return out << id.json(); }
+
+// ---- ForEachElements ------------------------------------------------------------
+
+struct ForEachElements::State {
+  std::vector<ForEachElement> all;  // made up front
+  std::size_t count = 0;            // made on demand: how many, how, and those made so far
+  Make make;
+  std::mutex mutex;
+  std::map<std::size_t, ForEachElement> made;  // node-based: made elements never move
+};
+
+ForEachElements::ForEachElements(std::vector<ForEachElement> elements) {
+  if (elements.empty()) return;
+  state_ = std::make_shared<State>();
+  state_->count = elements.size();
+  state_->all = std::move(elements);
+}
+
+ForEachElements::ForEachElements(std::size_t count, Make make) {
+  if (count == 0) return;
+  state_ = std::make_shared<State>();
+  state_->count = count;
+  state_->make = std::move(make);
+}
+
+std::size_t ForEachElements::size() const { return state_ ? state_->count : 0; }
+
+bool ForEachElements::lazy() const { return state_ && state_->make; }
+
+const ForEachElement& ForEachElements::operator[](std::size_t i) const {
+  State& s = *state_;
+  if (!s.make) return s.all[i];
+  {
+    std::lock_guard lock(s.mutex);
+    if (auto it = s.made.find(i); it != s.made.end()) return it->second;
+  }
+  // Made outside the lock so that other elements can be read meanwhile; if
+  // another thread made the same element first, its copy is the one kept.
+  ForEachElement element = s.make(i);
+  std::lock_guard lock(s.mutex);
+  return s.made.try_emplace(i, std::move(element)).first->second;
+}
+
+const ForEachElement& ForEachElements::at(std::size_t i) const {
+  if (i >= size()) throw std::out_of_range("ForEach element " + std::to_string(i));
+  return (*this)[i];
+}
+
+void ForEachElements::forEachMade(const std::function<void(const ForEachElement&)>& visit) const {
+  if (!state_) return;
+  if (!state_->make) {
+    for (const ForEachElement& e : state_->all) visit(e);
+    return;
+  }
+  std::vector<const ForEachElement*> made;
+  {
+    std::lock_guard lock(state_->mutex);
+    for (const auto& [i, e] : state_->made) made.push_back(&e);
+  }
+  for (const ForEachElement* e : made) visit(*e);
 }
 
 Node LazyVGrid(std::vector<GridItem> columns, HorizontalAlignment alignment, std::optional<double> spacing,

@@ -8,8 +8,13 @@
 //
 // Absent means absent: a child given as std::nullopt is not in the tree.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <iterator>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,11 +102,82 @@ struct GridItem {
 
 struct Node;
 
-// One element of a ForEach: its identity (the JSON of the identifying value,
-// so equal values have equal ids) and the children it yields.
+// A ForEach element's identity: the JSON of the identifying value, so equal
+// values have equal ids. It may be written when first read rather than when
+// the element is made: the dump reads it, drawing never does, and writing a
+// whole account costs what the account does. Copies share what was written.
+class ElementId {
+ public:
+  ElementId() : ElementId(std::string()) {}
+  ElementId(std::string json);  // NOLINT: an id written up front
+  ElementId(const char* json) : ElementId(std::string(json)) {}  // NOLINT
+  explicit ElementId(std::function<std::string()> write);
+
+  const std::string& json() const;
+  friend bool operator==(const ElementId& a, const ElementId& b) { return a.json() == b.json(); }
+  friend std::ostream& operator<<(std::ostream& out, const ElementId& id);
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+};
+
+// One element of a ForEach: its identity and the children it yields.
 struct ForEachElement {
-  std::string id;
+  ElementId id;
   std::vector<Node> content;
+};
+
+// A ForEach's elements: either all made up front, or a count and a function
+// that makes element i when it is first asked for, as the toolkit's ForEach
+// over a range makes only the views a lazy container asks for. Copies share
+// the elements and what has been made so far; making is safe from several
+// threads at once. A made element never changes and stays where it is, so
+// references to it (and to its nodes) hold as long as any copy does.
+class ForEachElements {
+ public:
+  using Make = std::function<ForEachElement(std::size_t)>;
+
+  ForEachElements() = default;
+  ForEachElements(std::vector<ForEachElement> elements);  // NOLINT: converts like the vector it holds
+  ForEachElements(std::size_t count, Make make);
+
+  std::size_t size() const;
+  bool empty() const { return size() == 0; }
+  // Whether elements are made when first asked for.
+  bool lazy() const;
+  // Element i, made now if it has not been yet.
+  const ForEachElement& operator[](std::size_t i) const;
+  const ForEachElement& at(std::size_t i) const;
+  // The elements made so far, in order, without making any.
+  void forEachMade(const std::function<void(const ForEachElement&)>& visit) const;
+
+  // Iterating makes every element it reaches.
+  class iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = ForEachElement;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const ForEachElement*;
+    using reference = const ForEachElement&;
+    iterator() = default;
+    iterator(const ForEachElements* owner, std::size_t i) : owner_(owner), i_(i) {}
+    reference operator*() const { return (*owner_)[i_]; }
+    pointer operator->() const { return &(*owner_)[i_]; }
+    iterator& operator++() { ++i_; return *this; }
+    iterator operator++(int) { iterator before = *this; ++i_; return before; }
+    friend bool operator==(const iterator& a, const iterator& b) { return a.i_ == b.i_; }
+   private:
+    const ForEachElements* owner_ = nullptr;
+    std::size_t i_ = 0;
+  };
+  using const_iterator = iterator;
+  iterator begin() const { return {this, 0}; }
+  iterator end() const { return {this, size()}; }
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
 };
 
 struct Node {
@@ -113,7 +189,7 @@ struct Node {
   std::optional<double> minLength;           // spacer
   Branch branch = Branch::first;             // conditional
   std::vector<GridItem> columns;             // lazyVGrid
-  CowVector<ForEachElement> elements;        // forEach; shared between copies
+  ForEachElements elements;                  // forEach; shared between copies
   TextContent text;                          // text
   std::string systemName;                    // image
   std::vector<Modifier> modifiers;
@@ -146,6 +222,10 @@ Node Spacer(std::optional<double> minLength = std::nullopt);
 Node Group(std::vector<Child> children);
 Node Conditional(Branch branch, Node content);
 Node ForEach(std::vector<ForEachElement> elements);
+// A ForEach of `count` elements, element i made by `element(i)` when a
+// container first asks for it. Each element is one item of its container:
+// its content is one node (several are stacked, as a Group standing alone).
+Node ForEach(std::size_t count, ForEachElements::Make element);
 Node LazyVGrid(std::vector<GridItem> columns, HorizontalAlignment alignment, std::optional<double> spacing,
                std::vector<Child> content);
 Node Divider();

@@ -239,7 +239,7 @@ class Dumper {
     } else if (n.type == NodeType::forEach) {
       out_.key("elements").beginArray();
       for (const ForEachElement& e : n.elements) {
-        out_.beginObject().key("id").raw(e.id).key("content").beginArray();
+        out_.beginObject().key("id").raw(e.id.json()).key("content").beginArray();
         for (const Node& c : e.content) node(c, inherited);
         out_.endArray().endObject();
       }

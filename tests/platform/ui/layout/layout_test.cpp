@@ -249,6 +249,66 @@ TEST(Layout, ALazyGridPlacesOnlyTheRowsInsideTheCanvasButCountsThemAll) {
   EXPECT_LT(measured.size(), 600u);
 }
 
+TEST(Layout, AHundredThousandCellPlanBuildsOnlyTheCellsTheCanvasCanShow) {
+  std::vector<PlanCell> plan;
+  for (int i = 0; i < 100'000; ++i) plan.push_back({"L" + std::to_string(i), std::to_string(i % 10) + "/9", "full"});
+  Snapshot d = withFirstAccount([&](Account& a) { a.plan = plan; });
+  Laid l = lay(d, WidgetFamily::systemLarge);
+  const Box& gridBox = *ofKind(l.boxes.root, BoxKind::grid).front();
+  ASSERT_NE(gridBox.node, nullptr);
+  const Node& each = gridBox.node->children.at(0);
+  ASSERT_EQ(each.elements.size(), 100'000u);
+  // Cell bodies: the rows measured to fill the canvas and the rows placed in
+  // it, a few dozen each, never the whole plan.
+  std::size_t made = 0;
+  each.elements.forEachMade([&made](const ForEachElement&) { ++made; });
+  EXPECT_GT(made, 0u);
+  EXPECT_LT(made, 3u * 80);
+  // Boxes: about five per cell made, plus the rest of the widget.
+  EXPECT_LT(testing::boxCount(l.boxes.root), 5 * made + 200);
+  EXPECT_EQ(gridBox.itemCount, 100'000u);
+  EXPECT_LE(gridBox.builtItems.size(), made);
+  EXPECT_FALSE(gridBox.placedChildren().empty());
+  for (const Box& cell : gridBox.placedChildren()) {
+    EXPECT_LT(cell.frame.y, canvasFor(WidgetFamily::systemLarge).height);
+    EXPECT_GT(cell.frame.maxY(), 0);
+  }
+}
+
+TEST(Layout, AGridMixesItemsMadeUpFrontWithALazyForEachsInOrder) {
+  Environment env = pinnedEnvironment(WidgetFamily::systemMedium);
+  const GridItem column{50, 50, 10, std::nullopt};
+  int asked = 0;
+  Node lazy = ForEach(3, [&asked](std::size_t i) {
+    ++asked;
+    return ForEachElement{std::to_string(i), {Text::verbatim("n" + std::to_string(i))}};
+  });
+  Node tree = LazyVGrid({column, column}, HorizontalAlignment::leading, 2,
+                        {Text::verbatim("a"), Group({std::move(lazy), ForEach(0, {})}),
+                         ForEach({{"\"y\"", {Text::verbatim("y")}}, {"\"z\"", {Text::verbatim("z")}}})});
+  PangoTextMeasurer pango(fonts());
+  BoxTree boxes = layOut(tree, env, canvasFor(WidgetFamily::systemMedium), pango);
+  EXPECT_EQ(asked, 3);
+  EXPECT_EQ(boxes.root.itemCount, 6u);
+  std::vector<std::string> order;
+  std::vector<double> xs, ys;
+  for (const Box& cell : boxes.root.placedChildren()) {
+    order.push_back(cell.text);
+    xs.push_back(cell.frame.x);
+    ys.push_back(cell.frame.y);
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"a", "n0", "n1", "n2", "y", "z"}));
+  ASSERT_EQ(xs.size(), 6u);
+  for (std::size_t i = 0; i < 6; ++i) {
+    SCOPED_TRACE(order[i]);
+    EXPECT_NEAR(xs[i], xs[i % 2], kTolerance);  // two columns, filled row by row
+    EXPECT_NEAR(ys[i], ys[i - i % 2], kTolerance);
+    if (i >= 2) {
+      EXPECT_GT(ys[i], ys[i - 2]);
+    }
+  }
+}
+
 // A grid of narrow cells in two columns 100 points wide, in a canvas wide
 // enough for them.
 Laid layGrid(HorizontalAlignment alignment, std::optional<Alignment> secondColumn) {

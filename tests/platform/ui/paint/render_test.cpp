@@ -162,6 +162,8 @@ const Box* findText(const Box& b) {
   if (b.kind == BoxKind::text) return &b;
   for (const Box& c : b.children)
     if (const Box* t = findText(c)) return t;
+  for (const auto& [index, item] : b.builtItems)
+    if (const Box* t = findText(*item)) return t;
   return nullptr;
 }
 
