@@ -7,7 +7,7 @@
 #include "app/data_commands.hpp"
 #include "app/exit_codes.hpp"
 #include "app/render_command.hpp"
-#include "app/run_window.hpp"
+#include "app/run_command.hpp"
 #include "app/view_commands.hpp"
 
 namespace corvane {
@@ -18,7 +18,7 @@ int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv) {
   addDataCommands(app);
   addViewCommands(app, bundle);
   addRenderCommand(app);
-  addWindowRunCommand(app);
+  addRunCommands(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -3,160 +3,184 @@
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <map>
 #include <memory>
 
 #include "app/exit_codes.hpp"
-#include "platform/desktop/placement.hpp"
+#include "app/headless_output.hpp"
+#include "data/store.hpp"
 #include "platform/desktop/reading_order.hpp"
 #include "platform/desktop/widget_window.hpp"
-#include "platform/ui/paint/painter.hpp"
-#include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/live/host_channel.hpp"
+#include "platform/live/widget_host.hpp"
+#include "support/json_writer.hpp"
 #include "timeline/today_widget.hpp"
+#include "views/header.hpp"
 
 namespace corvane {
 namespace {
 
 constexpr std::string_view kWindowFamilies[] = {"small", "medium", "large"};
 
-// One family's picture: the entry's view laid out at the window's scale and
-// read again at the host's clock.
-class FamilyPicture : public WindowPicture {
+bool isWindowFamily(std::string_view f) {
+  return std::find(std::begin(kWindowFamilies), std::end(kWindowFamilies), f) != std::end(kWindowFamilies);
+}
+
+// A family's live view as a window shows it. GTK clips each paint to the
+// region that changed, so a ticking text repaints only its own pixels.
+class LivePicture final : public WindowPicture {
  public:
-  FamilyPicture(WidgetFamily family, Entry entry, const EnvironmentOptions& env, const FontLibrary& fonts,
-                TextMeasurer& text)
-      : family_(family), entry_(std::move(entry)), envOptions_(env), fonts_(fonts), text_(text) {
-    relayOut();
-  }
+  LivePicture(WidgetFamily family, const FontLibrary& fonts, std::function<void(const LiveView&)> painted)
+      : family_(family), fonts_(fonts), painted_(std::move(painted)) {}
 
-  void show(Entry entry) {
-    entry_ = std::move(entry);
-    relayOut();
-  }
-  void setFamily(WidgetFamily family) {
-    family_ = family;
-    relayOut();
-  }
-  WidgetFamily family() const { return family_; }
+  const LiveView* view = nullptr;
 
-  // The clock moved: read the texts again.
-  void relayOut() {
-    Environment env = resolveEnvironment(envOptions_, family_, scale_);
-    tree_ = std::make_unique<Node>(compose(TodayContent{}(entry_), env));
-    boxes_ = layOut(*tree_, env, canvasFor(family_), text_);
-  }
+  void setFamily(WidgetFamily f) { family_ = f; }
 
   Size size() const override {
     const WidgetCanvas c = canvasFor(family_);
     return {c.width, c.height};
   }
   double cornerRadius() const override { return canvasFor(family_).cornerRadius; }
-  void paint(cairo_t* cr, int scale) override {
-    if (scale != scale_) {
-      scale_ = scale;
-      relayOut();
-    }
-    paintWidget(cr, boxes_, canvasFor(family_), fonts_);
+  void paint(cairo_t* cr, int) override {
+    if (!view) return;
+    view->paint(cr, fonts_);
+    if (painted_) painted_(*view);
   }
-  std::string description() const override { return readingOrderText(boxes_); }
+  std::string description() const override { return view ? readingOrderText(view->boxes()) : std::string(); }
 
  private:
   WidgetFamily family_;
-  Entry entry_;
-  EnvironmentOptions envOptions_;
   const FontLibrary& fonts_;
-  TextMeasurer& text_;
-  int scale_ = 1;
-  std::unique_ptr<Node> tree_;  // boxes point into it
-  BoxTree boxes_;
+  std::function<void(const LiveView&)> painted_;
 };
 
-// The windows of one process and what they share.
-class DesktopHost {
+// The windows of one process, fed by its host.
+class DesktopOutput final : public HostListener {
  public:
-  DesktopHost(GtkApplication* app, const WindowRunOptions& options, const FontLibrary& fonts)
-      : app_(app), options_(options), fonts_(fonts), text_(fonts), places_(RememberedPlaces::defaultPath()) {
+  DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, GMainLoop* loop)
+      : options_(options), fonts_(fonts), loop_(loop), places_(RememberedPlaces::defaultPath()) {
     places_.load();
-    corner_ = *cornerFromName(options.position);
+    corner_ = cornerFromName(options.position).value_or(Corner::topRight);
   }
 
-  // Shows the window of `family`, opening it if there is none.
-  void show(const std::string& family) {
+  void attach(WidgetHost& host) { host_ = &host; }
+
+  // Opens the window of `family` (shown once its first view is drawn), or
+  // shows the open one again.
+  void open(WidgetFamily family) {
     if (auto it = windows_.find(family); it != windows_.end()) {
-      it->second.window->present();
+      if (it->second.picture->view) it->second.window->present();
       return;
     }
+    const std::string name(familyShortName(family));
     Shown& s = windows_[family];
-    s.picture = std::make_unique<FamilyPicture>(parseFamily(family), entry(), options_.env, fonts_, text_);
+    s.picture = std::make_unique<LivePicture>(family, fonts_, [this, family](const LiveView& v) { drawn(family, v); });
     // Several widgets line up along the edge from the chosen corner.
-    WindowPlacement placement{corner_, options_.margin, nextOffset_, options_.monitor, places_.place(family)};
+    WindowPlacement placement{corner_, options_.margin, nextOffset_, options_.monitor, places_.place(name)};
     nextOffset_ += s.picture->size().width + options_.margin;
     WindowActions actions;
-    actions.reload = [this] { reload(); };
-    actions.quit = [this] { g_application_quit(G_APPLICATION(app_)); };
-    actions.resize = [this, key = family](std::string_view to) { resize(key, std::string(to)); };
-    actions.moved = [this, key = family](double x, double y) { remember(key, x, y); };
-    s.window = std::make_unique<WidgetWindow>(app_, *s.picture, family, placement, std::move(actions));
-    s.window->present();
+    actions.reload = [this] { host_->requestReload(); };
+    actions.quit = [this] { g_main_loop_quit(loop_); };
+    actions.resize = [this](std::string_view from, std::string_view to) {
+      resize(*familyFromName(from), *familyFromName(to));
+    };
+    actions.moved = [this](std::string_view f, double x, double y) { remember(f, x, y); };
+    s.window = std::make_unique<WidgetWindow>(nullptr, *s.picture, name, placement, std::move(actions));
+    if (host_ && started_) host_->addFamily(family);
   }
 
-  void reload() {
-    Entry e = entry();
-    for (auto& [family, s] : windows_) {
-      s.picture->show(e);
-      s.window->pictureChanged();
+  void started() { started_ = true; }
+
+  void placeholderShown(Date now) override { event(hostEventLine("placeholder", now)); }
+  void reloadRequested(Date now) override { event(hostEventLine("reload-requested", now)); }
+  void timelineReceived(Date now, const HostTimeline& timeline) override {
+    for (const HostEntry& e : timeline.entries) {
+      JsonWriter out;
+      out.beginObject().key("event").string("timeline").key("now").real(now.sinceEpoch);
+      out.key("date").real(e.date.sinceEpoch);
+      if (timeline.policy.kind == TimelineReloadPolicy::Kind::after)
+        out.key("reloadAfter").real(timeline.policy.date.sinceEpoch);
+      out.endObject();
+      event(out.take());
     }
   }
-
-  // The clock moved a second: texts that count time read anew.
-  void tick() {
-    for (auto& [family, s] : windows_) {
-      s.picture->relayOut();
-      s.window->pictureChanged();
-    }
+  void viewReplaced(WidgetFamily family, const LiveView& view) override {
+    auto it = windows_.find(family);
+    if (it == windows_.end()) return;
+    const bool first = !it->second.picture->view;
+    it->second.picture->view = &view;
+    it->second.window->pictureChanged();
+    if (first) it->second.window->present();
+  }
+  void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) override {
+    auto it = windows_.find(family);
+    if (it == windows_.end()) return;
+    it->second.picture->view = &view;
+    it->second.window->pictureChanged(damage);
+  }
+  void viewRemoved(WidgetFamily family) override {
+    if (auto it = windows_.find(family); it != windows_.end()) it->second.picture->view = nullptr;
   }
 
  private:
   struct Shown {
-    std::unique_ptr<FamilyPicture> picture;
+    std::unique_ptr<LivePicture> picture;
     std::unique_ptr<WidgetWindow> window;
   };
 
-  Entry entry() const {
-    SourceOptions source;
-    source.snapshotFile = options_.source.snapshotFile;
-    return resolveEntry(source, options_.env);
+  void event(const std::string& line) const {
+    if (options_.events) std::cout << line << '\n' << std::flush;
   }
 
-  // The menu's Size: this window shows another family (unless one is already shown).
-  void resize(const std::string& from, const std::string& to) {
-    if (from == to || windows_.count(to)) return;
+  void drawn(WidgetFamily family, const LiveView& view) const {
+    if (!options_.events) return;
+    JsonWriter out;
+    out.beginObject().key("event").string("draw").key("now").real(host_->now().sinceEpoch);
+    out.key("family").string(familyShortName(family)).key("freshness");
+    if (auto line = view.textOfView(Updated::name))
+      out.string(*line);
+    else
+      out.null();
+    out.endObject();
+    event(out.take());
+  }
+
+  // The menu's Size: this window shows another family, unless a window of
+  // that family is already open.
+  void resize(WidgetFamily from, WidgetFamily to) {
+    if (from == to || windows_.count(to) || !windows_.count(from)) return;
     auto node = windows_.extract(from);
     node.key() = to;
-    auto it = windows_.insert(std::move(node)).position;
-    it->second.picture->setFamily(parseFamily(to));
-    it->second.window->familyChanged(to);
+    Shown& s = windows_.insert(std::move(node)).position->second;
+    s.picture->view = nullptr;
+    s.picture->setFamily(to);
+    host_->removeFamily(from);
+    s.window->familyChanged(familyShortName(to));
+    host_->addFamily(to);  // draws the new view
   }
 
-  void remember(const std::string& family, double x, double y) {
+  void remember(std::string_view family, double x, double y) {
     if (auto error = places_.remember(family, x, y); error && !placeErrorReported_) {
       std::cerr << "corvane-widget: cannot remember the widget's place in " << places_.path() << ": " << *error << '\n';
       placeErrorReported_ = true;
     }
   }
 
-  GtkApplication* app_;
   const WindowRunOptions& options_;
   const FontLibrary& fonts_;
-  PangoTextMeasurer text_;
+  GMainLoop* loop_;
+  WidgetHost* host_ = nullptr;
   RememberedPlaces places_;
   Corner corner_ = Corner::topRight;
+  bool started_ = false;
   bool placeErrorReported_ = false;
   double nextOffset_ = 0;
-  std::map<std::string, Shown> windows_;
+  std::map<WidgetFamily, Shown> windows_;
 };
 
 void displayLost() {
@@ -165,29 +189,38 @@ void displayLost() {
   _exit(kExitDisplayLost);
 }
 
-struct AppUnref {
-  void operator()(GtkApplication* a) const noexcept { g_object_unref(a); }
-};
+// The scale the host lays out for: the chosen (else primary) monitor's.
+int startScale(const std::optional<int>& monitor) {
+  GdkDisplay* d = gdk_display_get_default();
+  GdkMonitor* m = nullptr;
+  if (monitor && *monitor < gdk_display_get_n_monitors(d)) m = gdk_display_get_monitor(d, *monitor);
+  if (!m) m = gdk_display_get_primary_monitor(d);
+  if (!m && gdk_display_get_n_monitors(d) > 0) m = gdk_display_get_monitor(d, 0);
+  return m ? gdk_monitor_get_scale_factor(m) : 1;
+}
 
 }  // namespace
 
 void addWindowOptions(CLI::App& run, WindowRunOptions& o) {
-  run.add_option("--position", o.position, "the corner of the monitor")
+  run.add_option("--position", o.position, "window: the corner of the monitor")
       ->check(CLI::IsMember({"top-left", "top-right", "bottom-left", "bottom-right"}))
       ->capture_default_str();
-  run.add_option("--margin", o.margin, "points between the widget and the monitor's edges")
+  run.add_option("--margin", o.margin, "window: points between the widget and the monitor's edges")
       ->check(CLI::Range(0.0, 1000.0))
       ->capture_default_str();
-  run.add_option("--monitor", o.monitor, "the monitor's number (0 is the first; default: the primary)")
+  run.add_option("--monitor", o.monitor, "window: the monitor's number (0 is the first; default: the primary)")
       ->check(CLI::NonNegativeNumber);
 }
 
-int runWindows(const WindowRunOptions& o) {
-  std::vector<std::string> families = o.families.empty() ? std::vector<std::string>{"medium"} : o.families;
-  for (const std::string& f : families) {
-    if (std::find(std::begin(kWindowFamilies), std::end(kWindowFamilies), f) == std::end(kWindowFamilies))
-      throw CommandFailure(kExitUsage, "a window shows small, medium or large, not " + f);
+void runWindows(const WindowRunOptions& o) {
+  std::vector<std::string> names = o.families.empty() ? std::vector<std::string>{"medium"} : o.families;
+  std::vector<WidgetFamily> families;
+  for (const std::string& f : names) {
+    if (!isWindowFamily(f)) throw CommandFailure(kExitUsage, "a window shows small, medium or large, not " + f);
+    if (std::find(families.begin(), families.end(), parseFamily(f)) == families.end()) families.push_back(parseFamily(f));
   }
+  if (!(o.speed > 0)) throw CommandFailure(kExitUsage, "--speed must be more than 0");
+
   // Our fontconfig configuration becomes the current one before GTK starts,
   // so GTK's own texts (the menu) use the project's fonts and the system's
   // font configuration and caches are never loaded.
@@ -200,88 +233,55 @@ int runWindows(const WindowRunOptions& o) {
   gdk_set_program_class("corvane-widget");  // after GTK's start, which sets its own
   watchDisplayLoss(displayLost);
 
-  std::unique_ptr<GtkApplication, AppUnref> app(gtk_application_new(TodayWidget::kKind, G_APPLICATION_DEFAULT_FLAGS));
-  GError* error = nullptr;
-  if (!g_application_register(G_APPLICATION(app.get()), nullptr, &error)) {
-    std::string reason = error->message;
-    g_error_free(error);
-    throw CommandFailure(kExitUsage, "cannot register the widget host: " + reason);
-  }
-  GVariantBuilder list;
-  g_variant_builder_init(&list, G_VARIANT_TYPE_STRING_ARRAY);
-  for (const std::string& f : families) g_variant_builder_add(&list, "s", f.c_str());
-  GVariant* wanted = g_variant_ref_sink(g_variant_builder_end(&list));
-  if (g_application_get_is_remote(G_APPLICATION(app.get()))) {
-    // One host per user: the running one shows the families instead of a
-    // second process opening duplicate windows.
-    g_action_group_activate_action(G_ACTION_GROUP(app.get()), "show", wanted);
-    g_variant_unref(wanted);
-    g_application_quit(G_APPLICATION(app.get()));
+  // One window per family per user: a host already showing widgets is asked
+  // to show these instead of this process opening duplicates.
+  int told = 0;
+  for (WidgetFamily f : families) told += tellHosts("show", std::string(familyShortName(f))) > 0;
+  if (told == int(families.size())) {
     std::cerr << "corvane-widget: the widget host is already running; asked it to show the widget\n";
-    return kExitOk;
+    return;
   }
 
-  DesktopHost host(app.get(), o, fonts);
-  GSimpleAction* show = g_simple_action_new("show", G_VARIANT_TYPE_STRING_ARRAY);
-  g_signal_connect(show, "activate", G_CALLBACK(+[](GSimpleAction*, GVariant* p, gpointer h) {
-                     GVariantIter it;
-                     g_variant_iter_init(&it, p);
-                     const char* f = nullptr;
-                     while (g_variant_iter_next(&it, "&s", &f))
-                       if (std::find(std::begin(kWindowFamilies), std::end(kWindowFamilies), f) != std::end(kWindowFamilies))
-                         static_cast<DesktopHost*>(h)->show(f);
-                   }),
-                   &host);
-  g_action_map_add_action(G_ACTION_MAP(app.get()), G_ACTION(show));
-  g_object_unref(show);
-  GSimpleAction* reload = g_simple_action_new("reload", nullptr);
-  g_signal_connect(reload, "activate", G_CALLBACK(+[](GSimpleAction*, GVariant*, gpointer h) {
-                     static_cast<DesktopHost*>(h)->reload();
-                   }),
-                   &host);
-  g_action_map_add_action(G_ACTION_MAP(app.get()), G_ACTION(reload));
-  g_object_unref(reload);
+  HostSettings settings;
+  settings.families = families;
+  settings.environment = resolveEnvironment(o.env, families.front(), startScale(o.monitor));
+  settings.clock = o.env.now || o.speed != 1 ? HostClock(Date{o.env.now.value_or(wallClockNow())}, o.speed) : HostClock();
+  SnapshotSource snapshots = SnapshotSource::store();
+  if (!o.snapshotFile.empty()) snapshots.load = [file = o.snapshotFile] { return Store::loadFrom(file); };
+  if (o.env.now) snapshots.sample = [at = *o.env.now] { return Store::makeSample(at); };
+  TodayConfiguration config = TodayWidget{}.body();
+  config.provider = Provider(snapshots, settings.clock.asClock());
 
-  g_action_group_activate_action(G_ACTION_GROUP(app.get()), "show", wanted);
-  g_variant_unref(wanted);
-  // The windows are shown above; a later activation (a launcher) shows them again.
-  g_signal_connect(app.get(), "activate", G_CALLBACK(+[](GApplication*, gpointer) {}), nullptr);
-  guint ticker = g_timeout_add_seconds(
-      1, +[](gpointer h) -> gboolean {
-        static_cast<DesktopHost*>(h)->tick();
-        return G_SOURCE_CONTINUE;
+  std::unique_ptr<GMainLoop, void (*)(GMainLoop*)> loop(g_main_loop_new(nullptr, FALSE), g_main_loop_unref);
+  DesktopOutput output(o, fonts, loop.get());
+  WidgetHost host(widgetSourceFor(config), settings, fonts, output);
+  output.attach(host);
+  for (WidgetFamily f : families) output.open(f);
+
+  HostChannel channel;
+  channel.addCommand("reload", [&host](const std::string&) { host.requestReload(); });
+  channel.addCommand("quit", [&loop](const std::string&) { g_main_loop_quit(loop.get()); });
+  channel.addCommand(
+      "show",
+      [&output](const std::string& family) {
+        if (isWindowFamily(family)) output.open(*familyFromName(family));
       },
-      &host);
-  auto quit = +[](gpointer a) -> gboolean {
-    g_application_quit(G_APPLICATION(a));
+      true);
+  for (const std::string& problem : channel.open()) std::cerr << "corvane-widget: " << problem << '\n';
+
+  auto quit = +[](gpointer l) -> gboolean {
+    g_main_loop_quit(static_cast<GMainLoop*>(l));
     return G_SOURCE_CONTINUE;
   };
-  guint term = g_unix_signal_add(SIGTERM, quit, app.get());
-  guint interrupt = g_unix_signal_add(SIGINT, quit, app.get());
-  int status = g_application_run(G_APPLICATION(app.get()), 0, nullptr);
-  g_source_remove(ticker);
-  g_source_remove(term);
-  g_source_remove(interrupt);
-  return status;
-}
-
-}  // namespace corvane
-
-namespace corvane {
-
-void addWindowRunCommand(CLI::App& app) {
-  auto o = std::make_shared<WindowRunOptions>();
-  CLI::App* cmd = app.add_subcommand("run", "Show the widget on the desktop and keep it current");
-  cmd->add_option("--family", o->families, "small, medium or large; repeat for several windows (default: medium)");
-  addWindowOptions(*cmd, *o);
-  cmd->add_option("--snapshot", o->source.snapshotFile, "read this snapshot file instead of the user's");
-  addEnvironmentOptions(*cmd, o->env);
-  cmd->add_option("--speed", o->speed, "run the host's clock this many times faster")->check(CLI::PositiveNumber);
-  cmd->add_flag("--events", o->events, "print one JSON line per host event");
-  cmd->callback([o] {
-    int status = runWindows(*o);
-    if (status != kExitOk) throw CommandFailure(static_cast<ExitCode>(status), "the widget host failed");
-  });
+  std::vector<guint> signals{g_unix_signal_add(SIGINT, quit, loop.get()), g_unix_signal_add(SIGTERM, quit, loop.get()),
+                             g_unix_signal_add(SIGHUP, +[](gpointer h) -> gboolean {
+                               static_cast<WidgetHost*>(h)->requestReload();
+                               return G_SOURCE_CONTINUE;
+                             }, &host)};
+  host.start();
+  output.started();
+  g_main_loop_run(loop.get());
+  for (guint id : signals) g_source_remove(id);
 }
 
 }  // namespace corvane

@@ -1,6 +1,6 @@
 #pragma once
 // `run` with a window: the widget on a person's desktop, one window per
-// family, kept current by the host.
+// family, each kept current by the host.
 
 #include <CLI/CLI.hpp>
 
@@ -21,7 +21,7 @@ struct WindowRunOptions {
   std::string position = "top-right";
   double margin = 24;                 // points
   std::optional<int> monitor;
-  SourceOptions source;               // only the snapshot file is used
+  std::string snapshotFile;           // none: the user's
   EnvironmentOptions env;
   double speed = 1;
   bool events = false;
@@ -30,15 +30,9 @@ struct WindowRunOptions {
 // The options only a windowed run has (position, margin, monitor).
 void addWindowOptions(CLI::App& run, WindowRunOptions& options);
 
-// Shows the windows and runs until the last one closes. Throws
-// CommandFailure (status 2) when there is no display.
-int runWindows(const WindowRunOptions& options);
-
-}  // namespace corvane
-
-namespace corvane {
-
-// `run` as a subcommand of its own, for builds whose host has no headless run.
-void addWindowRunCommand(CLI::App& app);
+// Shows the windows and runs until Quit, a signal or the last window closing.
+// A host already running for this user is asked to show the families
+// instead. Throws CommandFailure (status 2) when there is no display.
+void runWindows(const WindowRunOptions& options);
 
 }  // namespace corvane

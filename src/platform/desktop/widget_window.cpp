@@ -237,7 +237,7 @@ struct WidgetWindow::Impl {
           int x = 0, y = 0;
           gtk_window_get_position(GTK_WINDOW(impl->window), &x, &y);
           impl->placement.dragged = Rect{double(x), double(y), 0, 0};
-          if (impl->actions.moved) impl->actions.moved(x, y);
+          if (impl->actions.moved) impl->actions.moved(impl->family, x, y);
           return G_SOURCE_REMOVE;
         },
         self);
@@ -260,9 +260,13 @@ struct WidgetWindow::Impl {
 
   // The compositor closed the layer surface (its output went away, or it
   // asked so): show it again, which makes a new surface. Elsewhere a close
-  // request (from a window manager or a tool) is obeyed.
+  // request (from a window manager or a tool) hides the window until the
+  // next `run` asks for it.
   static gboolean onDelete(GtkWidget*, GdkEvent*, Impl* self) {
-    if (!self->layer) return FALSE;
+    if (!self->layer) {
+      gtk_widget_hide(self->window);
+      return TRUE;
+    }
     g_idle_add(
         +[](gpointer p) -> gboolean {
           auto* impl = static_cast<Impl*>(p);
@@ -307,7 +311,11 @@ WidgetWindow::WidgetWindow(GtkApplication* app, WindowPicture& picture, std::str
   gtk_widget_add_events(m.area, GDK_BUTTON_PRESS_MASK);
   gtk_container_add(GTK_CONTAINER(m.window), m.area);
   m.resize();
-  m.menu = std::make_unique<WindowMenu>(m.area, MenuActions{m.actions.reload, m.actions.resize, m.actions.quit});
+  MenuActions menu{m.actions.reload, [&m](std::string_view to) {
+                     if (m.actions.resize) m.actions.resize(m.family, to);
+                   },
+                   m.actions.quit};
+  m.menu = std::make_unique<WindowMenu>(m.area, std::move(menu));
 
   g_signal_connect(m.area, "draw", G_CALLBACK(Impl::onDraw), &m);
   g_signal_connect(m.area, "button-press-event", G_CALLBACK(Impl::onButton), &m);

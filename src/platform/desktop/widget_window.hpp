@@ -41,12 +41,13 @@ struct WindowPlacement {
   std::optional<Rect> dragged;    // a remembered place (x, y), which wins when reachable
 };
 
-// What the window's menu and a drag ask of the host.
+// What the window's menu and a drag ask of the host; `family` is the one the
+// window shows at the time.
 struct WindowActions {
   std::function<void()> reload;
-  std::function<void(std::string_view family)> resize;
+  std::function<void(std::string_view family, std::string_view to)> resize;
   std::function<void()> quit;
-  std::function<void(double x, double y)> moved;  // a person dragged it there
+  std::function<void(std::string_view family, double x, double y)> moved;  // a person dragged it there
 };
 
 class WidgetWindow {

@@ -1,0 +1,131 @@
+#include "app/headless_output.hpp"
+
+#include <cmath>
+#include <filesystem>
+#include <iostream>
+
+#include "platform/ui/paint/render.hpp"
+#include "support/file_io.hpp"
+#include "support/json_writer.hpp"
+#include "views/header.hpp"
+
+namespace corvane {
+
+std::string hostEventLine(std::string_view name, Date now) {
+  JsonWriter out;
+  out.beginObject().key("event").string(name).key("now").real(now.sinceEpoch).endObject();
+  return out.take();
+}
+
+HeadlessOutput::HeadlessOutput(std::string folder, double interval, bool events, HostClock clock,
+                               const FontLibrary& fonts)
+    : folder_(std::move(folder)), interval_(interval), events_(events), clock_(std::move(clock)), fonts_(fonts) {}
+
+HeadlessOutput::~HeadlessOutput() {
+  for (auto& [family, picture] : pictures_)
+    if (picture.flushTimer) g_source_remove(picture.flushTimer);
+}
+
+void HeadlessOutput::event(std::string line) const {
+  if (events_) std::cout << line << '\n' << std::flush;  // read line by line as it happens
+}
+
+void HeadlessOutput::placeholderShown(Date now) { event(hostEventLine("placeholder", now)); }
+
+void HeadlessOutput::reloadRequested(Date now) { event(hostEventLine("reload-requested", now)); }
+
+void HeadlessOutput::timelineReceived(Date now, const HostTimeline& timeline) {
+  for (const HostEntry& e : timeline.entries) {
+    JsonWriter out;
+    out.beginObject().key("event").string("timeline").key("now").real(now.sinceEpoch);
+    out.key("date").real(e.date.sinceEpoch);
+    if (timeline.policy.kind == TimelineReloadPolicy::Kind::after)
+      out.key("reloadAfter").real(timeline.policy.date.sinceEpoch);
+    out.endObject();
+    event(out.take());
+  }
+}
+
+void HeadlessOutput::viewReplaced(WidgetFamily family, const LiveView& view) {
+  Picture& picture = pictures_[family];
+  picture.owner = this;
+  picture.family = family;
+  picture.view = &view;
+  if (picture.flushTimer) g_source_remove(picture.flushTimer);
+  picture.flushTimer = 0;
+  // A new entry: the whole picture is painted afresh, then written at once.
+  picture.surface = paintImage(view.boxes(), view.canvas(), view.environment().displayScale, fonts_);
+  picture.unpainted.reset();
+  write(picture);
+}
+
+void HeadlessOutput::viewRemoved(WidgetFamily family) {
+  auto it = pictures_.find(family);
+  if (it == pictures_.end()) return;
+  if (it->second.flushTimer) g_source_remove(it->second.flushTimer);
+  pictures_.erase(it);
+}
+
+void HeadlessOutput::viewChanged(WidgetFamily family, const LiveView& view, Rect damage) {
+  auto it = pictures_.find(family);
+  if (it == pictures_.end() || it->second.view != &view) return;
+  Picture& picture = it->second;
+  const Rect& u = picture.unpainted.value_or(damage);
+  const double x = std::min(u.x, damage.x), y = std::min(u.y, damage.y);
+  picture.unpainted = Rect{x, y, std::max(u.maxX(), damage.maxX()) - x, std::max(u.maxY(), damage.maxY()) - y};
+  if (picture.flushTimer) return;  // already waiting for the end of the interval
+  // Only relative texts change between entries: a person reads them by the
+  // minute, so they are written at most once per interval, the latest at
+  // the interval's end. A failed write is retried at the next change.
+  const double since = picture.lastWritten ? clock_.now().timeIntervalSince(*picture.lastWritten) : interval_;
+  if (picture.unwritten || since >= interval_) {
+    write(picture);
+    return;
+  }
+  const double wait = clock_.wallSeconds(interval_ - since);
+  picture.flushTimer = g_timeout_add(static_cast<guint>(std::ceil(wait * 1000)), &HeadlessOutput::onFlush, &picture);
+}
+
+gboolean HeadlessOutput::onFlush(gpointer p) {
+  auto* picture = static_cast<Picture*>(p);
+  picture->flushTimer = 0;
+  picture->owner->write(*picture);
+  return G_SOURCE_REMOVE;
+}
+
+void HeadlessOutput::write(Picture& picture) {
+  const LiveView& view = *picture.view;
+  const WidgetFamily family = picture.family;
+  if (picture.unpainted) {
+    CairoPtr cr(cairo_create(picture.surface.get()));
+    const double scale = view.environment().displayScale;
+    cairo_scale(cr.get(), scale, scale);
+    view.repaint(cr.get(), *picture.unpainted, fonts_);
+    cairo_surface_flush(picture.surface.get());
+    picture.unpainted.reset();
+  }
+  const std::string path =
+      (std::filesystem::path(folder_) / ("widget-" + std::string(familyShortName(family)) + ".png")).string();
+  if (auto error = writeFileAtomically(path, encodePng(picture.surface.get()))) {
+    // The last good picture stays in place; one report per run of failures.
+    if (!picture.failureReported) std::cerr << "corvane-widget: " << path << ": " << *error << '\n';
+    picture.failureReported = true;
+    picture.unwritten = true;
+    return;
+  }
+  picture.failureReported = false;
+  picture.unwritten = false;
+  const Date now = clock_.now();
+  picture.lastWritten = now;
+  JsonWriter out;
+  out.beginObject().key("event").string("draw").key("now").real(now.sinceEpoch);
+  out.key("family").string(familyShortName(family)).key("freshness");
+  if (auto line = view.textOfView(Updated::name))
+    out.string(*line);
+  else
+    out.null();
+  out.endObject();
+  event(out.take());
+}
+
+}  // namespace corvane

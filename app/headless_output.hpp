@@ -1,0 +1,60 @@
+#pragma once
+// What `run --headless` does with the host's pictures: keeps one PNG per
+// family current in a folder, and (with --events) prints every host event
+// as one JSON object per line on standard output.
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/live/widget_host.hpp"
+#include "platform/ui/text/gobject_ptr.hpp"
+
+namespace corvane {
+
+class HeadlessOutput final : public HostListener {
+ public:
+  // `interval`: host seconds between two pictures that differ only in their
+  // relative texts. `fonts` must outlive this.
+  HeadlessOutput(std::string folder, double interval, bool events, HostClock clock, const FontLibrary& fonts);
+  ~HeadlessOutput() override;
+  HeadlessOutput(const HeadlessOutput&) = delete;
+  HeadlessOutput& operator=(const HeadlessOutput&) = delete;
+
+  void placeholderShown(Date now) override;
+  void timelineReceived(Date now, const HostTimeline& timeline) override;
+  void reloadRequested(Date now) override;
+  void viewReplaced(WidgetFamily family, const LiveView& view) override;
+  void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) override;
+  void viewRemoved(WidgetFamily family) override;
+
+ private:
+  struct Picture {
+    HeadlessOutput* owner = nullptr;
+    WidgetFamily family{};
+    const LiveView* view = nullptr;
+    guint flushTimer = 0;            // a change waits for the end of the interval
+    CairoSurfacePtr surface;
+    std::optional<Rect> unpainted;   // changed since the last paint
+    std::optional<Date> lastWritten;
+    bool unwritten = false;          // the file is behind the picture (a write failed)
+    bool failureReported = false;
+  };
+
+  void write(Picture& picture);
+  static gboolean onFlush(gpointer picture);
+  void event(std::string line) const;
+
+  std::string folder_;
+  double interval_;
+  bool events_;
+  HostClock clock_;
+  const FontLibrary& fonts_;
+  std::map<WidgetFamily, Picture> pictures_;
+};
+
+// One line of --events: {"event":NAME,"now":T}.
+std::string hostEventLine(std::string_view name, Date now);
+
+}  // namespace corvane

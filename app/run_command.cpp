@@ -1,0 +1,142 @@
+#include "app/run_command.hpp"
+
+#include <glib-unix.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "app/entry_source.hpp"
+#include "app/exit_codes.hpp"
+#include "app/headless_output.hpp"
+#include "app/run_window.hpp"
+#include "data/store.hpp"
+#include "platform/live/host_channel.hpp"
+#include "timeline/today_widget.hpp"
+
+namespace corvane {
+namespace {
+
+struct RunOptions {
+  bool headless = false;
+  std::string out;
+  std::vector<std::string> families;  // none: all (headless) or medium (window)
+  double scale = 1;
+  double interval = 60;
+  std::string snapshotFile;
+  EnvironmentOptions env;
+  double speed = 1;
+  bool events = false;
+};
+
+// A folder that cannot take the pictures stops `run` before anything runs.
+void checkFolder(const std::string& folder) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec))
+    throw CommandFailure(kExitUsage, folder + ": " + (ec ? ec.message() : std::string("not a folder")));
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) throw CommandFailure(kExitUsage, folder + ": " + std::strerror(errno));
+}
+
+struct MainLoop {
+  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+  ~MainLoop() { g_main_loop_unref(loop); }
+  static gboolean quit(gpointer self) {
+    g_main_loop_quit(static_cast<MainLoop*>(self)->loop);
+    return G_SOURCE_CONTINUE;
+  }
+};
+
+// Signal sources removed when the run ends, so no handler outlives the host.
+struct SignalSources {
+  std::vector<guint> ids;
+  ~SignalSources() {
+    for (guint id : ids) g_source_remove(id);
+  }
+};
+
+void runHeadless(const RunOptions& o) {
+  if (o.out.empty()) throw CommandFailure(kExitUsage, "run --headless needs --out DIR");
+  if (!(o.interval > 0)) throw CommandFailure(kExitUsage, "--interval must be more than 0 seconds");
+  if (!(o.speed > 0)) throw CommandFailure(kExitUsage, "--speed must be more than 0");
+  checkFolder(o.out);
+
+  std::vector<WidgetFamily> families;
+  if (o.families.empty() || std::count(o.families.begin(), o.families.end(), "all"))
+    families = TodayWidget{}.body().families;
+  else
+    for (const std::string& f : o.families) families.push_back(parseFamily(f));
+  HostSettings settings;
+  settings.families = families;
+  settings.environment = resolveEnvironment(o.env, families.front(), o.scale);
+  settings.clock = o.env.now || o.speed != 1 ? HostClock(Date{o.env.now.value_or(wallClockNow())}, o.speed) : HostClock();
+
+  // The provider reads the chosen file (or the user's) by the store's rules
+  // on the host's clock; a missing or invalid file is an empty state.
+  SnapshotSource snapshots = SnapshotSource::store();
+  if (!o.snapshotFile.empty()) snapshots.load = [file = o.snapshotFile] { return Store::loadFrom(file); };
+  if (o.env.now) snapshots.sample = [at = *o.env.now] { return Store::makeSample(at); };
+  TodayConfiguration config = TodayWidget{}.body();
+  config.provider = Provider(snapshots, settings.clock.asClock());
+
+  FontLibrary fonts;
+  HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts);
+  WidgetHost host(widgetSourceFor(config), settings, fonts, output);
+  MainLoop loop;
+  HostChannel channel;
+  channel.addCommand("reload", [&host](const std::string&) { host.requestReload(); });
+  channel.addCommand("quit", [&loop](const std::string&) { g_main_loop_quit(loop.loop); });
+  for (const std::string& problem : channel.open()) std::cerr << "corvane-widget: " << problem << '\n';
+
+  SignalSources signals;
+  signals.ids.push_back(g_unix_signal_add(SIGINT, &MainLoop::quit, &loop));
+  signals.ids.push_back(g_unix_signal_add(SIGTERM, &MainLoop::quit, &loop));
+  signals.ids.push_back(g_unix_signal_add(SIGHUP, +[](gpointer h) -> gboolean {
+    static_cast<WidgetHost*>(h)->requestReload();
+    return G_SOURCE_CONTINUE;
+  }, &host));
+  host.start();
+  g_main_loop_run(loop.loop);
+}
+
+}  // namespace
+
+void addRunCommands(CLI::App& app) {
+  auto o = std::make_shared<RunOptions>();
+  CLI::App* run = app.add_subcommand("run", "Keep the widget running: timelines, live times, pictures kept current");
+  run->add_flag("--headless", o->headless, "no window: keep DIR/widget-FAMILY.png current");
+  run->add_option("--out", o->out, "the folder for the pictures (must exist and be writable)");
+  run->add_option("--family", o->families, "small, medium, large or all (repeat for several windows)")
+      ->check(CLI::IsMember({"small", "medium", "large", "all"}));
+  auto window = std::make_shared<WindowRunOptions>();
+  addWindowOptions(*run, *window);
+  run->add_option("--scale", o->scale, "pixels per point")->check(CLI::IsMember({1, 2, 3}))->capture_default_str();
+  run->add_option("--interval", o->interval,
+                  "seconds of host time between pictures that differ only in the freshness line (1: every change)")
+      ->capture_default_str();
+  run->add_option("--snapshot", o->snapshotFile, "read this snapshot file instead of the user's, by the same rules");
+  run->add_option("--speed", o->speed, "run the host's clock this many times faster than real time")
+      ->capture_default_str();
+  run->add_flag("--events", o->events, "print every host event as one JSON object per line");
+  addEnvironmentOptions(*run, o->env);
+  run->callback([o, window] {
+    if (o->headless) return runHeadless(*o);
+    window->families = o->families;
+    window->snapshotFile = o->snapshotFile;
+    window->env = o->env;
+    window->speed = o->speed;
+    window->events = o->events;
+    runWindows(*window);
+  });
+
+  CLI::App* reload = app.add_subcommand("reload", "Ask every widget host running for this user for a new timeline now");
+  reload->callback([] {
+    if (tellHosts("reload") == 0) throw CommandFailure(kExitInvalid, "no widget host is running");
+  });
+}
+
+}  // namespace corvane

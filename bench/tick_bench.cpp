@@ -1,0 +1,59 @@
+// One tick of a running host, per family at 2x: the relative text read
+// again, the tree laid out again, and the damaged region repainted into the
+// kept picture (no file encoding). Against it, a full layout and paint.
+
+#include <benchmark/benchmark.h>
+
+#include "data/store.hpp"
+#include "platform/ui/paint/live_view.hpp"
+#include "platform/ui/paint/render.hpp"
+#include "platform/ui/text/pango_text.hpp"
+#include "support/pinned.hpp"
+#include "timeline/today_widget.hpp"
+
+namespace corvane {
+namespace {
+
+constexpr double kAt = testing::kSampleTime;
+
+WidgetFamily familyArg(const benchmark::State& state) { return static_cast<WidgetFamily>(state.range(0)); }
+
+void BM_Tick(benchmark::State& state) {
+  const WidgetFamily family = familyArg(state);
+  double now = kAt + 5;
+  Environment env = testing::pinnedEnvironment(family, now, 2);
+  env.clock = [&now] { return Date{now}; };
+  PangoTextMeasurer text(testing::sharedFonts());
+  LiveView view(compose(TodayContent{}(Entry{Date{now}, Store::makeSample(kAt)}), env), env, canvasFor(family), text);
+  CairoSurfacePtr picture = paintImage(view.boxes(), view.canvas(), 2, testing::sharedFonts());
+  CairoPtr cr(cairo_create(picture.get()));
+  cairo_scale(cr.get(), 2, 2);
+  for (auto _ : state) {
+    now += 1;  // every tick shows a new text: "6 sec", "7 sec", ...
+    if (auto damage = view.update()) view.repaint(cr.get(), *damage, testing::sharedFonts());
+    cairo_surface_flush(picture.get());
+  }
+}
+
+// What a tick would cost without the live view: the tree built, laid out
+// and painted whole.
+void BM_FullRedraw(benchmark::State& state) {
+  const WidgetFamily family = familyArg(state);
+  double now = kAt + 5;
+  PangoTextMeasurer text(testing::sharedFonts());
+  for (auto _ : state) {
+    now += 1;
+    Environment env = testing::pinnedEnvironment(family, now, 2);
+    BoxTree tree = layOut(compose(TodayContent{}(Entry{Date{now}, Store::makeSample(kAt)}), env), env,
+                          canvasFor(family), text);
+    benchmark::DoNotOptimize(paintImage(tree, canvasFor(family), 2, testing::sharedFonts()));
+  }
+}
+
+BENCHMARK(BM_Tick)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullRedraw)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace corvane
+
+BENCHMARK_MAIN();

@@ -1,0 +1,179 @@
+#include "platform/live/host_channel.hpp"
+
+#include <glib-unix.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/live/runtime_dir.hpp"
+
+namespace corvane {
+namespace {
+
+// A connection that has not sent its line by then is dropped.
+constexpr guint kConnectionTimeoutMs = 2000;
+// More simultaneous connections than this are refused at once.
+constexpr std::size_t kMaxConnections = 8;
+
+void reply(int fd, const char* text) { (void)::send(fd, text, std::strlen(text), MSG_NOSIGNAL | MSG_DONTWAIT); }
+
+}  // namespace
+
+struct HostChannel::Connection {
+  int fd = -1;
+  std::string line;
+  guint readSource = 0;
+  guint timeoutSource = 0;
+  HostChannel* owner = nullptr;
+
+  static gboolean onReadable(gint, GIOCondition, gpointer self);
+  static gboolean onTimeout(gpointer self);
+};
+
+HostChannel::HostChannel() = default;
+
+HostChannel::~HostChannel() {
+  while (!connections_.empty()) closeConnection(connections_.back().get());
+  if (listenSource_) g_source_remove(listenSource_);
+  if (listenFd_ >= 0) ::close(listenFd_);
+  if (!socketPath_.empty()) ::unlink(socketPath_.c_str());
+  if (app_) g_object_unref(app_);
+}
+
+void HostChannel::addCommand(const std::string& name, Handler handler, bool takesArgument) {
+  commands_[name] = Command{std::move(handler), takesArgument};
+}
+
+std::vector<std::string> HostChannel::open() {
+  std::vector<std::string> problems;
+  openBus();
+  if (std::string problem = openSocket(); !problem.empty()) problems.push_back(problem);
+  return problems;
+}
+
+bool HostChannel::dispatch(const std::string& line) {
+  const auto space = line.find(' ');
+  const std::string name = line.substr(0, space);
+  const std::string argument = space == std::string::npos ? std::string() : line.substr(space + 1);
+  auto it = commands_.find(name);
+  if (it == commands_.end() || it->second.takesArgument == argument.empty()) return false;
+  it->second.handler(argument);
+  return true;
+}
+
+void HostChannel::openBus() {
+  GApplication* app = g_application_new(kApplicationId, G_APPLICATION_DEFAULT_FLAGS);
+  for (const auto& [name, command] : commands_) {
+    GSimpleAction* action = g_simple_action_new(name.c_str(), command.takesArgument ? G_VARIANT_TYPE_STRING : nullptr);
+    g_signal_connect(action, "activate", G_CALLBACK(+[](GSimpleAction* a, GVariant* parameter, gpointer self) {
+                       auto* channel = static_cast<HostChannel*>(self);
+                       std::string line = g_action_get_name(G_ACTION(a));
+                       if (parameter) line += std::string(" ") + g_variant_get_string(parameter, nullptr);
+                       channel->dispatch(line);
+                     }),
+                     this);
+    g_action_map_add_action(G_ACTION_MAP(app), G_ACTION(action));
+    g_object_unref(action);
+  }
+  // Without a session bus GApplication registers as a plain local instance;
+  // with one, the first host takes the name and later ones find it taken.
+  GError* error = nullptr;
+  const bool registered = g_application_register(app, nullptr, &error);
+  if (error) g_error_free(error);
+  if (registered && !g_application_get_is_remote(app) && g_application_get_dbus_connection(app)) {
+    app_ = app;
+  } else {
+    g_object_unref(app);
+  }
+}
+
+std::string HostChannel::openSocket() {
+  PrivateDir dir = privateRuntimeDir(true);
+  if (!dir.path) return "no command socket: " + dir.reason;
+  std::string path = hostSocketPath(*dir.path, static_cast<long>(::getpid()));
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof(address.sun_path)) return "no command socket: " + path + ": name too long";
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) return std::string("no command socket: ") + std::strerror(errno);
+  ::unlink(path.c_str());  // a socket left by an earlier process with this id
+  // Created without any access for others: the folder already keeps them
+  // out, and the socket itself is not world-writable either.
+  const mode_t old = ::umask(077);
+  const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+  ::umask(old);
+  if (bound != 0 || ::listen(fd, 8) != 0) {
+    std::string reason = std::strerror(errno);
+    ::close(fd);
+    return "no command socket: " + path + ": " + reason;
+  }
+  listenFd_ = fd;
+  socketPath_ = path;
+  listenSource_ = g_unix_fd_add(fd, G_IO_IN, &HostChannel::onAccept, this);
+  return {};
+}
+
+gboolean HostChannel::onAccept(gint fd, GIOCondition, gpointer self) {
+  auto* channel = static_cast<HostChannel*>(self);
+  int client = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+  if (client < 0) return G_SOURCE_CONTINUE;
+  ucred peer{};
+  socklen_t length = sizeof(peer);
+  const bool sameUser = ::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::getuid();
+  if (!sameUser || channel->connections_.size() >= kMaxConnections) {
+    ::close(client);
+    return G_SOURCE_CONTINUE;
+  }
+  auto c = std::make_unique<Connection>();
+  c->fd = client;
+  c->owner = channel;
+  c->readSource = g_unix_fd_add(client, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                                &Connection::onReadable, c.get());
+  c->timeoutSource = g_timeout_add(kConnectionTimeoutMs, &Connection::onTimeout, c.get());
+  channel->connections_.push_back(std::move(c));
+  return G_SOURCE_CONTINUE;
+}
+
+gboolean HostChannel::Connection::onReadable(gint fd, GIOCondition, gpointer self) {
+  auto* c = static_cast<Connection*>(self);
+  char buffer[kMaxCommandLine];
+  // Never more than what is left of one line: the rest of what a client
+  // sends is not read at all.
+  const ssize_t n = ::recv(fd, buffer, kMaxCommandLine - c->line.size(), 0);
+  if (n < 0 && (errno == EAGAIN || errno == EINTR)) return G_SOURCE_CONTINUE;
+  if (n <= 0) {
+    c->readSource = 0;
+    c->owner->closeConnection(c);
+    return G_SOURCE_REMOVE;
+  }
+  c->line.append(buffer, static_cast<std::size_t>(n));
+  const auto end = c->line.find('\n');
+  if (end == std::string::npos && c->line.size() < kMaxCommandLine) return G_SOURCE_CONTINUE;
+  const bool known = end != std::string::npos && c->owner->dispatch(c->line.substr(0, end));
+  reply(fd, known ? "ok\n" : "unknown\n");
+  c->readSource = 0;
+  c->owner->closeConnection(c);
+  return G_SOURCE_REMOVE;
+}
+
+gboolean HostChannel::Connection::onTimeout(gpointer self) {
+  auto* c = static_cast<Connection*>(self);
+  c->timeoutSource = 0;
+  c->owner->closeConnection(c);
+  return G_SOURCE_REMOVE;
+}
+
+void HostChannel::closeConnection(Connection* c) {
+  if (c->readSource) g_source_remove(c->readSource);
+  if (c->timeoutSource) g_source_remove(c->timeoutSource);
+  ::close(c->fd);
+  std::erase_if(connections_, [c](const auto& p) { return p.get() == c; });
+}
+
+}  // namespace corvane

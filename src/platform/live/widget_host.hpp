@@ -1,0 +1,91 @@
+#pragma once
+// The running host: it asks a widget for timelines on the schedule, shows
+// each entry in every family it serves as a live view, and wakes only when
+// something is due — a reload, an entry's date, or a relative text turning
+// over — and at least once a second while something is due, so that a
+// suspend or a clock change is noticed within a second. It runs on the
+// default GLib main context; whoever owns the loop runs it.
+
+#include <glib.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/host/canvas.hpp"
+#include "platform/host/host_clock.hpp"
+#include "platform/host/schedule.hpp"
+#include "platform/live/widget_source.hpp"
+#include "platform/ui/paint/live_view.hpp"
+#include "platform/ui/text/pango_text.hpp"
+
+namespace corvane {
+
+// What the host tells whoever shows its pictures (files, windows).
+class HostListener {
+ public:
+  virtual ~HostListener() = default;
+  virtual void placeholderShown(Date /*now*/) {}
+  virtual void timelineReceived(Date /*now*/, const HostTimeline& /*timeline*/) {}
+  virtual void reloadRequested(Date /*now*/) {}
+  // `family` has a new view (a new entry): its whole picture is new.
+  virtual void viewReplaced(WidgetFamily family, const LiveView& view) = 0;
+  // Relative texts of `family`'s view changed: `damage` (points) must be
+  // repainted, e.g. with view.repaint().
+  virtual void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) = 0;
+  // `family` is no longer served; its view is gone.
+  virtual void viewRemoved(WidgetFamily /*family*/) {}
+};
+
+struct HostSettings {
+  std::vector<WidgetFamily> families;
+  Environment environment;  // locale, time zone and display scale; the clock is replaced by the host's
+  HostClock clock;
+};
+
+class WidgetHost {
+ public:
+  // `fonts` and `listener` must outlive the host.
+  WidgetHost(WidgetSource source, HostSettings settings, const FontLibrary& fonts, HostListener& listener);
+  ~WidgetHost();
+  WidgetHost(const WidgetHost&) = delete;
+  WidgetHost& operator=(const WidgetHost&) = delete;
+
+  // Shows the placeholder at once, then asks for a timeline.
+  void start();
+  // Asks for a new timeline soon; requests made together are served once.
+  void requestReload();
+  // Serves one more family (its view built from the entry shown), or one fewer.
+  void addFamily(WidgetFamily family);
+  void removeFamily(WidgetFamily family);
+
+  const LiveView* view(WidgetFamily family) const;
+  Date now() const { return settings_.clock.now(); }
+  const HostClock& clock() const { return settings_.clock; }
+
+ private:
+  void perform(const std::vector<TimelineSchedule::Action>& actions);
+  void show(const HostEntry& entry);
+  void build(WidgetFamily family);
+  void wake();
+  void arm();
+  static gboolean onTimer(gpointer self);
+  static gboolean onReload(gpointer self);
+
+  WidgetSource source_;
+  HostSettings settings_;
+  const FontLibrary& fonts_;
+  HostListener& listener_;
+  TimelineSchedule schedule_;
+  HostTimeline timeline_;
+  std::optional<HostEntry> shown_;
+  // Measurements are kept for the life of an entry and dropped with it, so
+  // a week of ticking texts never piles up.
+  std::unique_ptr<PangoTextMeasurer> text_;
+  std::map<WidgetFamily, std::unique_ptr<LiveView>> views_;
+  guint timer_ = 0;
+  guint reloadIdle_ = 0;
+};
+
+}  // namespace corvane

@@ -1,0 +1,264 @@
+// `run --headless` and `reload` as a user meets them: the binary started with
+// a snapshot file and a fast clock, its events read as they come, the
+// pictures it keeps, signals, and reload reaching it with and without a
+// session bus. Every wait has a deadline.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "data/snapshot_text.hpp"
+#include "support/child_process.hpp"
+#include "support/temp_dir.hpp"
+
+namespace corvane {
+namespace {
+
+using testing::ChildProcess;
+using testing::TempDir;
+using Env = std::map<std::string, std::string>;
+
+constexpr double kStart = 1'765'208'700;
+const std::string kBinary = CORVANE_WIDGET_BINARY;
+
+// A snapshot written `age` seconds before kStart.
+std::string snapshotAged(const TempDir& dir, double age) {
+  return dir.write("snapshot.json",
+                   testing::withReplaced(R"("at": 600.5)", R"("at": )" + std::to_string(kStart - age)));
+}
+
+// The number after "key": in a one-line JSON object.
+double number(const std::string& line, const std::string& key) {
+  auto at = line.find("\"" + key + "\":");
+  if (at == std::string::npos) return -1;
+  return std::stod(line.substr(at + key.size() + 3));
+}
+
+// The string after "key": (none for null or missing).
+std::optional<std::string> text(const std::string& line, const std::string& key) {
+  auto at = line.find("\"" + key + "\":\"");
+  if (at == std::string::npos) return std::nullopt;
+  auto from = at + key.size() + 4;
+  return line.substr(from, line.find('"', from) - from);
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+int runQuietly(const std::string& command) {
+  int status = std::system((command + " >/dev/null 2>&1").c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A host without a session bus, its runtime folder in `dir`.
+Env noBus(const TempDir& dir) {
+  return {{"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir.file("no-bus")}, {"XDG_RUNTIME_DIR", dir.path().string()}};
+}
+
+TEST(RunHeadless, KeepsThePicturesCurrentAndTheFreshLineCountsUntilTheNextTimeline) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
+  // Written 14 minutes before the start: the line is fresh when built (a
+  // minute of host time leaves room for a slow start), and goes on counting
+  // past 15 minutes until the timeline 300 s later.
+  const std::string snapshot = snapshotAged(dir, 840);
+  ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshot, "--now",
+                     std::to_string(kStart), "--speed", "60", "--interval", "20", "--events", "--scale", "1"},
+                    noBus(dir), dir.file("stderr.txt"));
+  ASSERT_TRUE(host.started());
+  std::vector<std::string> seen;
+  auto first = host.readLine();
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->rfind(R"({"event":"placeholder","now":)", 0), 0u) << *first;
+
+  auto timeline = host.waitFor(R"("event":"timeline")", seen);
+  ASSERT_TRUE(timeline) << readFile(dir.file("stderr.txt"));
+  const double reloadAfter = number(*timeline, "reloadAfter");
+  EXPECT_NEAR(reloadAfter - number(*timeline, "date"), 300, 1);
+  // The three families are drawn for the entry, fresh.
+  for (std::string family : {"small", "medium", "large"}) {
+    auto draw = host.waitFor(R"("family":")" + family + "\"", seen);
+    ASSERT_TRUE(draw);
+    EXPECT_EQ(text(*draw, "freshness").value_or("null").rfind("14 min", 0), 0u) << *draw;
+  }
+
+  // The next timeline comes no earlier than the reload date; before it, the
+  // fresh line has counted past 15 minutes; after it, the line is stale.
+  std::vector<std::string> between;
+  auto second = host.waitFor(R"("event":"timeline")", between);
+  ASSERT_TRUE(second);
+  EXPECT_GE(number(*second, "now"), reloadAfter);
+  bool pastFifteen = false;
+  double lastFreshWrite = 0;
+  for (const auto& line : between)
+    if (auto f = text(line, "freshness"); f && line.find(R"("family":"small")") != std::string::npos) {
+      pastFifteen = pastFifteen || f->rfind("15 min", 0) == 0;
+      // A changed line alone is written at most once per 20 s of host time.
+      if (lastFreshWrite > 0) {
+        EXPECT_GE(number(line, "now") - lastFreshWrite, 20 - 1e-6) << line;
+      }
+      lastFreshWrite = number(line, "now");
+    }
+  EXPECT_TRUE(pastFifteen);
+  std::string medium;
+  for (int i = 0; i < 3; ++i) {
+    auto draw = host.waitFor(R"("event":"draw")", seen);
+    ASSERT_TRUE(draw);
+    EXPECT_EQ(text(*draw, "freshness").value_or("").rfind("not updated since ", 0), 0u) << *draw;
+    if (draw->find(R"("family":"medium")") != std::string::npos) medium = *draw;
+  }
+
+  host.signal(SIGTERM);
+  EXPECT_EQ(host.wait(), 0);
+  for (const auto& line : host.rest())
+    if (line.find(R"("family":"medium")") != std::string::npos) medium = line;
+  // Only the three pictures are left, no temporary files.
+  std::vector<std::string> files;
+  for (const auto& e : std::filesystem::directory_iterator(dir.file("out"))) files.push_back(e.path().filename());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"widget-large.png", "widget-medium.png", "widget-small.png"}));
+  // The last medium picture is what `render` draws at the time it was drawn.
+  ASSERT_FALSE(medium.empty());
+  const std::string rendered = dir.file("rendered.png");
+  char now[64];
+  std::snprintf(now, sizeof now, "%.17g", number(medium, "now"));
+  ASSERT_EQ(runQuietly(kBinary + " render --snapshot " + snapshot + " --family medium --scale 1 --now " + now +
+                       " --out " + rendered),
+            0);
+  EXPECT_EQ(readFile(dir.file("out/widget-medium.png")), readFile(rendered));
+}
+
+TEST(RunHeadless, TicksWhenTheLineChangesAndNotOtherwise) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
+  // Every change written: at 10x, one draw per host second while seconds
+  // show, each a second after the last.
+  ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 0),
+                     "--now", std::to_string(kStart), "--speed", "10", "--interval", "1", "--events", "--family",
+                     "small"},
+                    noBus(dir), dir.file("stderr.txt"));
+  std::vector<std::string> seen;
+  ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
+  std::vector<double> times;
+  std::vector<std::string> lines;
+  while (times.size() < 6) {
+    auto draw = host.waitFor(R"("event":"draw")", seen);
+    ASSERT_TRUE(draw);
+    times.push_back(number(*draw, "now"));
+    lines.push_back(text(*draw, "freshness").value_or(""));
+  }
+  for (std::size_t i = 2; i < times.size(); ++i) {
+    EXPECT_NEAR(times[i] - times[i - 1], 1, 0.5);
+    EXPECT_NE(lines[i], lines[i - 1]);
+  }
+  host.signal(SIGINT);
+  EXPECT_EQ(host.wait(), 0);
+}
+
+TEST(RunHeadless, AMissingSnapshotShowsTheEmptyState) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
+  ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", dir.file("missing.json"),
+                     "--events", "--family", "medium"},
+                    noBus(dir), dir.file("stderr.txt"));
+  std::vector<std::string> seen;
+  ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
+  auto draw = host.waitFor(R"("event":"draw")", seen);
+  ASSERT_TRUE(draw);
+  EXPECT_NE(draw->find(R"("freshness":null)"), std::string::npos) << *draw;
+  host.signal(SIGTERM);
+  EXPECT_EQ(host.wait(), 0);
+  EXPECT_EQ(readFile(dir.file("stderr.txt")), "");
+}
+
+TEST(RunHeadless, RefusesWhatItCannotDo) {
+  TempDir dir;
+  dir.write("file", "");
+  struct Case {
+    std::string args;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {"run --headless --out " + dir.file("missing"), dir.file("missing") + ": No such file or directory"},
+      {"run --headless --out " + dir.file("file"), dir.file("file") + ": not a folder"},
+      {"run --headless", "run --headless needs --out DIR"},
+      {"run --out " + dir.path().string(), "use run --headless --out DIR"},
+      {"run --headless --out " + dir.path().string() + " --interval 0", "--interval must be more than 0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    ChildProcess p({"/bin/sh", "-c", kBinary + " " + c.args}, noBus(dir), dir.file("stderr.txt"));
+    EXPECT_EQ(p.wait(), 2);
+    EXPECT_NE(readFile(dir.file("stderr.txt")).find(c.err), std::string::npos) << readFile(dir.file("stderr.txt"));
+  }
+}
+
+// Starts a host, tells it to reload with `reloadEnv`, and checks that it asks
+// for a new timeline.
+void expectReloadReaches(const TempDir& dir, const Env& hostEnv, const Env& reloadEnv) {
+  std::filesystem::create_directory(dir.file("out"));
+  ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 0),
+                     "--events", "--family", "small"},
+                    hostEnv, dir.file("host-stderr.txt"));
+  std::vector<std::string> seen;
+  ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen)) << readFile(dir.file("host-stderr.txt"));
+  ChildProcess reload({kBinary, "reload"}, reloadEnv, dir.file("reload-stderr.txt"));
+  EXPECT_EQ(reload.wait(), 0) << readFile(dir.file("reload-stderr.txt"));
+  EXPECT_TRUE(host.waitFor(R"("event":"reload-requested")", seen));
+  EXPECT_TRUE(host.waitFor(R"("event":"timeline")", seen));
+  host.signal(SIGTERM);
+  EXPECT_EQ(host.wait(), 0);
+}
+
+TEST(Reload, ReachesAHostWithoutASessionBus) {
+  TempDir dir;
+  expectReloadReaches(dir, noBus(dir), noBus(dir));
+  // The host's private folder is the user's alone, and its socket is gone.
+  struct stat st {};
+  ASSERT_EQ(::lstat(dir.file("corvane-widget").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.file("corvane-widget")));
+  // With no host left, reload says so.
+  ChildProcess reload({kBinary, "reload"}, noBus(dir), dir.file("reload-stderr.txt"));
+  EXPECT_EQ(reload.wait(), 1);
+  EXPECT_EQ(readFile(dir.file("reload-stderr.txt")), "corvane-widget: no widget host is running\n");
+}
+
+TEST(Reload, ReachesAHostThroughTheSessionBus) {
+  if (runQuietly("command -v dbus-daemon") != 0) GTEST_SKIP() << "dbus-daemon is not installed";
+  TempDir dir;
+  ChildProcess bus({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"}, {},
+                   dir.file("bus-stderr.txt"));
+  auto address = bus.readLine(std::chrono::seconds(10));
+  ASSERT_TRUE(address) << readFile(dir.file("bus-stderr.txt"));
+  // The reloading side looks in an empty runtime folder: only the bus can
+  // reach the host.
+  std::filesystem::create_directory(dir.file("elsewhere"));
+  expectReloadReaches(dir, {{"DBUS_SESSION_BUS_ADDRESS", *address}, {"XDG_RUNTIME_DIR", dir.path().string()}},
+                      {{"DBUS_SESSION_BUS_ADDRESS", *address}, {"XDG_RUNTIME_DIR", dir.file("elsewhere")}});
+  bus.signal(SIGTERM);
+  bus.wait();
+}
+
+TEST(Reload, SighupAsksForATimeline) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
+  ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--events", "--family", "small"},
+                    noBus(dir), dir.file("stderr.txt"));
+  std::vector<std::string> seen;
+  ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
+  host.signal(SIGHUP);
+  EXPECT_TRUE(host.waitFor(R"("event":"reload-requested")", seen));
+  EXPECT_TRUE(host.waitFor(R"("event":"timeline")", seen));
+  host.signal(SIGTERM);
+  EXPECT_EQ(host.wait(), 0);
+}
+
+}  // namespace
+}  // namespace corvane
