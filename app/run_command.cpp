@@ -125,6 +125,8 @@ void addRunCommands(CLI::App& app) {
   addEnvironmentOptions(*run, o->env);
   run->callback([o, window] {
     if (o->headless) return runHeadless(*o);
+    // Pictures in a folder are what a headless run keeps; a window run has none.
+    if (!o->out.empty()) throw CommandFailure(kExitUsage, "a window run writes no pictures: use run --headless --out DIR");
     window->families = o->families;
     window->snapshotFile = o->snapshotFile;
     window->env = o->env;
