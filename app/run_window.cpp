@@ -34,8 +34,9 @@ bool isWindowFamily(std::string_view f) {
 // region that changed, so a ticking text repaints only its own pixels.
 class LivePicture final : public WindowPicture {
  public:
-  LivePicture(WidgetFamily family, const FontLibrary& fonts, std::function<void(const LiveView&)> painted)
-      : family_(family), fonts_(fonts), painted_(std::move(painted)) {}
+  LivePicture(WidgetFamily family, const FontLibrary& fonts, std::function<void(const LiveView&)> painted,
+              std::function<void(int)> scaleSeen)
+      : family_(family), fonts_(fonts), painted_(std::move(painted)), scaleSeen_(std::move(scaleSeen)) {}
 
   const LiveView* view = nullptr;
 
@@ -46,7 +47,8 @@ class LivePicture final : public WindowPicture {
     return {c.width, c.height};
   }
   double cornerRadius() const override { return canvasFor(family_).cornerRadius; }
-  void paint(cairo_t* cr, int) override {
+  void paint(cairo_t* cr, int scale) override {
+    if (scaleSeen_) scaleSeen_(scale);
     if (!view) return;
     view->paint(cr, fonts_);
     if (painted_) painted_(*view);
@@ -57,16 +59,23 @@ class LivePicture final : public WindowPicture {
   WidgetFamily family_;
   const FontLibrary& fonts_;
   std::function<void(const LiveView&)> painted_;
+  std::function<void(int)> scaleSeen_;
 };
 
 // The windows of one process, fed by its host.
 class DesktopOutput final : public HostListener {
  public:
-  DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, GMainLoop* loop)
-      : options_(options), fonts_(fonts), loop_(loop), places_(RememberedPlaces::defaultPath()) {
+  DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, GMainLoop* loop, int scale)
+      : options_(options), fonts_(fonts), loop_(loop), places_(RememberedPlaces::defaultPath()), scale_(scale) {
     places_.load();
     corner_ = cornerFromName(options.position).value_or(Corner::topRight);
   }
+
+  ~DesktopOutput() override {
+    if (scaleIdle_) g_source_remove(scaleIdle_);
+  }
+  DesktopOutput(const DesktopOutput&) = delete;
+  DesktopOutput& operator=(const DesktopOutput&) = delete;
 
   void attach(WidgetHost& host) { host_ = &host; }
 
@@ -79,7 +88,8 @@ class DesktopOutput final : public HostListener {
     }
     const std::string name(familyShortName(family));
     Shown& s = windows_[family];
-    s.picture = std::make_unique<LivePicture>(family, fonts_, [this, family](const LiveView& v) { drawn(family, v); });
+    s.picture = std::make_unique<LivePicture>(
+        family, fonts_, [this, family](const LiveView& v) { drawn(family, v); }, [this](int scale) { scaleSeen(scale); });
     // Several widgets line up along the edge from the chosen corner.
     WindowPlacement placement{corner_, options_.margin, nextOffset_, options_.monitor, places_.place(name)};
     nextOffset_ += s.picture->size().width + options_.margin;
@@ -164,6 +174,22 @@ class DesktopOutput final : public HostListener {
     host_->addFamily(to);  // draws the new view
   }
 
+  // A window is drawn at another scale than the views are laid out for:
+  // lay them out again (after this paint, which shows the old layout scaled).
+  void scaleSeen(int scale) {
+    if (scale == scale_) return;
+    scale_ = scale;
+    if (!scaleIdle_)
+      scaleIdle_ = g_idle_add(
+          +[](gpointer self) -> gboolean {
+            auto* out = static_cast<DesktopOutput*>(self);
+            out->scaleIdle_ = 0;
+            if (out->host_) out->host_->setDisplayScale(out->scale_);
+            return G_SOURCE_REMOVE;
+          },
+          this);
+  }
+
   void remember(std::string_view family, double x, double y) {
     if (auto error = places_.remember(family, x, y); error && !placeErrorReported_) {
       std::cerr << "corvane-widget: cannot remember the widget's place in " << places_.path() << ": " << *error << '\n';
@@ -180,6 +206,8 @@ class DesktopOutput final : public HostListener {
   bool started_ = false;
   bool placeErrorReported_ = false;
   double nextOffset_ = 0;
+  int scale_ = 1;  // the scale the host lays out for
+  guint scaleIdle_ = 0;
   std::map<WidgetFamily, Shown> windows_;
 };
 
@@ -253,7 +281,7 @@ void runWindows(const WindowRunOptions& o) {
   config.provider = Provider(snapshots, settings.clock.asClock());
 
   std::unique_ptr<GMainLoop, void (*)(GMainLoop*)> loop(g_main_loop_new(nullptr, FALSE), g_main_loop_unref);
-  DesktopOutput output(o, fonts, loop.get());
+  DesktopOutput output(o, fonts, loop.get(), int(settings.environment.displayScale));
   WidgetHost host(widgetSourceFor(config), settings, fonts, output);
   output.attach(host);
   for (WidgetFamily f : families) output.open(f);
