@@ -373,7 +373,14 @@ GtkWindow* WidgetWindow::window() const { return GTK_WINDOW(impl_->window); }
 int WidgetWindow::scaleFactor() const { return gtk_widget_get_scale_factor(impl_->window); }
 bool WidgetWindow::isLayerSurface() const { return impl_->layer; }
 
-bool openDisplay() { return gtk_init_check(nullptr, nullptr); }
+bool openDisplay() {
+  // GDK on X11 otherwise probes OpenGL when it opens a display (to choose
+  // visuals), loading Mesa and LLVM: some 50 MB resident for a window that
+  // never draws with GL. Cairo's image surfaces do all our drawing. A
+  // person's own GDK_GL setting wins.
+  g_setenv("GDK_GL", "disable", FALSE);
+  return gtk_init_check(nullptr, nullptr);
+}
 
 namespace {
 
