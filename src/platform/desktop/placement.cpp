@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <sstream>
 
 #include "support/file_io.hpp"
@@ -86,6 +87,9 @@ std::optional<std::string> RememberedPlaces::remember(std::string_view family, d
 
 std::string RememberedPlaces::format(const std::map<std::string, std::pair<double, double>, std::less<>>& places) {
   std::ostringstream out;
+  // Enough digits that every place reads back exactly (the default six
+  // would write 1234567 as 1.23457e+06).
+  out.precision(std::numeric_limits<double>::max_digits10);
   for (const auto& [family, xy] : places) out << family << ' ' << xy.first << ' ' << xy.second << '\n';
   return out.str();
 }
