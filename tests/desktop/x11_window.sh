@@ -12,7 +12,7 @@ now=1700000000
 # xcompmgr draws a root without a wallpaper pixmap in this grey; the
 # wallpaper without a compositor is set to the same.
 wallpaper='#808080'
-tools=(Xvfb openbox xcompmgr xprop xwininfo xdotool import compare convert xsetroot)
+tools=(Xvfb openbox xcompmgr xprop xwininfo xdotool import compare convert xsetroot xrandr)
 for t in "${tools[@]}"; do
   if ! command -v "$t" >/dev/null; then
     if [[ ${CI:-} == true ]]; then echo "missing $t (scripts/setup installs it)" >&2; exit 1; fi
@@ -48,7 +48,7 @@ start_x() {  # starts Xvfb (and openbox) with the wallpaper; sets DISPLAY
   export DISPLAY=":$(head -1 "$work/displayfd")"
   xsetroot -solid "$wallpaper"
   openbox --sm-disable >"$work/openbox.log" 2>&1 &
-  pids+=("$!")
+  openbox=$!; pids+=("$openbox")
   until_ok 10 wm_ready || fail "openbox did not start"
 }
 
@@ -58,6 +58,7 @@ stop_x() {
 }
 
 unshaped() { xwininfo -id "$wid" -shape | grep -q 'No window shape defined'; }
+shaped() { xwininfo -id "$wid" -shape | grep -q 'Window shape extents'; }
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 window_id() { xdotool search --onlyvisible --name '^Corvane today$' | head -1; }
 
@@ -138,18 +139,50 @@ xwininfo -id "$wid" -shape | grep -q 'Window shape extents' || fail "no window s
 compare_pixels small 1 "shaped-1x" 160
 corner=$(convert "$work/shot-shaped-1x.png" -format '%[hex:p{0,0}]' info:)
 [[ ${corner:0:6} == 808080 ]] || fail "without a compositor the corner pixel is #$corner"
-xcompmgr >"$work/xcompmgr.log" 2>&1 & pids+=("$!")
+xcompmgr >"$work/xcompmgr.log" 2>&1 & xcompmgr=$!; pids+=("$xcompmgr")
 until_ok 10 unshaped || fail "the shape stays once a compositor runs"
 compare_pixels small 1 "composited-later-1x"
 
-# 3. The display goes away: a message and status 3, never a crash.
+# 3. It stays. Its monitor goes away (Xvfb turns its only output off when
+#    the screen shrinks below it; GDK then offers a monitor of the new
+#    screen) and comes back: the window follows to the corner of what is
+#    there.
+read -r x0 y0 w h < <(geometry)
+at() { read -r x y _ < <(geometry); [[ "$x $y" == "$1 $2" ]]; }
+output=$(xrandr | awk '/ connected/{print $1; exit}')
+xrandr --fb 1024x768 >/dev/null 2>&1 || true
+xrandr | grep -q 'current 1024 x 768' || fail "could not take the monitor away"
+until_ok 10 at $((1024 - 24 - w)) 24 || fail "still at $(geometry) once its monitor went away"
+xrandr --output "$output" --mode 1280x800
+until_ok 10 at "$x0" "$y0" || fail "at $(geometry) once the monitor came back, not $x0 $y0"
+# The window manager is replaced: the new one reads the same hints.
+openbox --replace --sm-disable >"$work/openbox2.log" 2>&1 & pids+=("$!")
+openbox_gone() { ! kill -0 "$openbox" 2>/dev/null; }
+until_ok 10 openbox_gone || fail "openbox --replace did not take over"
+until_ok 10 wm_ready || fail "the new openbox did not start"
+sleep 0.5
+props=$(xprop -id "$wid" _NET_WM_STATE _NET_WM_DESKTOP _NET_WM_WINDOW_TYPE)
+for want in _NET_WM_WINDOW_TYPE_UTILITY _NET_WM_STATE_BELOW _NET_WM_STATE_SKIP_TASKBAR _NET_WM_STATE_SKIP_PAGER; do
+  grep -qF -- "$want" <<<"$props" || fail "after openbox --replace: $want missing in: $props"
+done
+xwininfo -id "$wid" | grep -q 'IsViewable' || fail "the window is gone after openbox --replace"
+at "$x0" "$y0" || fail "moved to $(geometry) by openbox --replace"
+# The compositor dies: corners are cut again; it comes back: no shape.
+kill "$xcompmgr"; wait "$xcompmgr" 2>/dev/null || true
+until_ok 10 shaped || fail "no shape once the compositor died"
+compare_pixels small 1 "shaped-again-1x" 160
+xcompmgr >"$work/xcompmgr.log" 2>&1 & pids+=("$!")
+until_ok 10 unshaped || fail "the shape stays once the compositor is back"
+compare_pixels small 1 "composited-again-1x"
+
+# 4. The display goes away: a message and status 3, never a crash.
 stop_x
 status=0
 wait "$widget" || status=$?
 [[ $status == 3 ]] || { cat "$work/run.err" >&2; fail "display lost: status $status"; }
 grep -q 'the display went away' "$work/run.err" || fail "no message when the display went away"
 
-# 4. No display at all.
+# 5. No display at all.
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY "$bin" run --snapshot "$snapshot" 2>"$work/nodisplay.err" || status=$?
 [[ $status == 2 ]] || fail "no display: status $status"

@@ -63,7 +63,7 @@ struct WidgetWindow::Impl {
   bool dragging = false;
   guint saveTimer = 0;
   guint replaceIdle = 0;
-  gulong screenHandler = 0, addedHandler = 0, removedHandler = 0;
+  gulong screenHandler = 0, addedHandler = 0, removedHandler = 0, monitorsHandler = 0, sizeHandler = 0;
 
   Impl(WindowPicture& p, std::string_view f, WindowPlacement pl, WindowActions a)
       : picture(p), family(f), placement(std::move(pl)), actions(std::move(a)) {}
@@ -257,6 +257,9 @@ struct WidgetWindow::Impl {
   static void onRealize(GtkWidget*, Impl* self) { self->updateShape(); }
 
   static void onMonitorsChanged(GdkDisplay*, GdkMonitor*, Impl* self) { self->scheduleReplace(); }
+  // A monitor that changes its mode or work area keeps its GdkMonitor, and
+  // one that comes back may reuse it: only the screen says so.
+  static void onScreenChanged(GdkScreen*, Impl* self) { self->scheduleReplace(); }
 
   // The compositor closed the layer surface (its output went away, or it
   // asked so): show it again, which makes a new surface. Elsewhere a close
@@ -326,6 +329,8 @@ WidgetWindow::WidgetWindow(GtkApplication* app, WindowPicture& picture, std::str
   m.screenHandler = g_signal_connect(screen, "composited-changed", G_CALLBACK(Impl::onComposited), &m);
   m.addedHandler = g_signal_connect(display, "monitor-added", G_CALLBACK(Impl::onMonitorsChanged), &m);
   m.removedHandler = g_signal_connect(display, "monitor-removed", G_CALLBACK(Impl::onMonitorsChanged), &m);
+  m.monitorsHandler = g_signal_connect(screen, "monitors-changed", G_CALLBACK(Impl::onScreenChanged), &m);
+  m.sizeHandler = g_signal_connect(screen, "size-changed", G_CALLBACK(Impl::onScreenChanged), &m);
   m.updateAccessible();
   m.place();
 }
@@ -335,6 +340,8 @@ WidgetWindow::~WidgetWindow() {
   if (m.saveTimer) g_source_remove(m.saveTimer);
   if (m.replaceIdle) g_source_remove(m.replaceIdle);
   g_signal_handler_disconnect(gtk_widget_get_screen(m.window), m.screenHandler);
+  g_signal_handler_disconnect(gtk_widget_get_screen(m.window), m.monitorsHandler);
+  g_signal_handler_disconnect(gtk_widget_get_screen(m.window), m.sizeHandler);
   g_signal_handler_disconnect(gtk_widget_get_display(m.window), m.addedHandler);
   g_signal_handler_disconnect(gtk_widget_get_display(m.window), m.removedHandler);
   m.menu.reset();
