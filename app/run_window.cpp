@@ -89,7 +89,7 @@ class DesktopOutput final : public HostListener {
     const std::string name(familyShortName(family));
     Shown& s = windows_[family];
     s.picture = std::make_unique<LivePicture>(
-        family, fonts_, [this, family](const LiveView& v) { drawn(family, v); }, [this](int scale) { scaleSeen(scale); });
+        family, fonts_, [this, family](const LiveView& v) { drawn(family, v); }, [this, family](int scale) { scaleSeen(family, scale); });
     // Several widgets line up along the edge from the chosen corner.
     WindowPlacement placement{corner_, options_.margin, nextOffset_, options_.monitor, places_.place(name)};
     nextOffset_ += s.picture->size().width + options_.margin;
@@ -170,15 +170,21 @@ class DesktopOutput final : public HostListener {
     s.picture->view = nullptr;
     s.picture->setFamily(to);
     host_->removeFamily(from);
+    scales_.erase(from);
     s.window->familyChanged(familyShortName(to));
     host_->addFamily(to);  // draws the new view
   }
 
   // A window is drawn at another scale than the views are laid out for:
   // lay them out again (after this paint, which shows the old layout scaled).
-  void scaleSeen(int scale) {
-    if (scale == scale_) return;
-    scale_ = scale;
+  // The host has one scale for all its views: with windows on monitors of
+  // different scales, the largest, so that they never take turns.
+  void scaleSeen(WidgetFamily family, int scale) {
+    scales_[family] = scale;
+    int want = 1;
+    for (const auto& [f, s] : scales_) want = std::max(want, s);
+    if (want == scale_) return;
+    scale_ = want;
     if (!scaleIdle_)
       scaleIdle_ = g_idle_add(
           +[](gpointer self) -> gboolean {
@@ -208,6 +214,7 @@ class DesktopOutput final : public HostListener {
   double nextOffset_ = 0;
   int scale_ = 1;  // the scale the host lays out for
   guint scaleIdle_ = 0;
+  std::map<WidgetFamily, int> scales_;  // each window's scale at its last paint
   std::map<WidgetFamily, Shown> windows_;
 };
 
