@@ -4,6 +4,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "app/entry_source.hpp"
 #include "app/exit_codes.hpp"
 #include "app/headless_output.hpp"
+#include "app/run_window.hpp"
 #include "data/store.hpp"
 #include "platform/live/host_channel.hpp"
 #include "timeline/today_widget.hpp"
@@ -24,7 +26,7 @@ namespace {
 struct RunOptions {
   bool headless = false;
   std::string out;
-  std::string family = "all";
+  std::vector<std::string> families;  // none: all (headless) or medium (window)
   double scale = 1;
   double interval = 60;
   std::string snapshotFile;
@@ -70,8 +72,10 @@ void runHeadless(const RunOptions& o) {
   ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 
   std::vector<WidgetFamily> families;
-  if (o.family == "all") families = TodayWidget{}.body().families;
-  else families = {parseFamily(o.family)};
+  if (o.families.empty() || std::count(o.families.begin(), o.families.end(), "all"))
+    families = TodayWidget{}.body().families;
+  else
+    for (const std::string& f : o.families) families.push_back(parseFamily(f));
   HostSettings settings;
   settings.families = families;
   settings.environment = resolveEnvironment(o.env, families.front(), o.scale);
@@ -112,9 +116,10 @@ void addRunCommands(CLI::App& app) {
   CLI::App* run = app.add_subcommand("run", "Keep the widget running: timelines, live times, pictures kept current");
   run->add_flag("--headless", o->headless, "no window: keep DIR/widget-FAMILY.png current");
   run->add_option("--out", o->out, "the folder for the pictures (must exist and be writable)");
-  run->add_option("--family", o->family, "small, medium, large or all")
-      ->check(CLI::IsMember({"small", "medium", "large", "all"}))
-      ->capture_default_str();
+  run->add_option("--family", o->families, "small, medium, large or all (repeat for several windows)")
+      ->check(CLI::IsMember({"small", "medium", "large", "all"}));
+  auto window = std::make_shared<WindowRunOptions>();
+  addWindowOptions(*run, *window);
   run->add_option("--scale", o->scale, "pixels per point")->check(CLI::IsMember({1, 2, 3}))->capture_default_str();
   run->add_option("--interval", o->interval,
                   "seconds of host time between pictures that differ only in the freshness line (1: every change)")
@@ -124,10 +129,16 @@ void addRunCommands(CLI::App& app) {
       ->capture_default_str();
   run->add_flag("--events", o->events, "print every host event as one JSON object per line");
   addEnvironmentOptions(*run, o->env);
-  run->callback([o] {
-    if (!o->headless)
-      throw CommandFailure(kExitUsage, "run: the desktop window is not available yet; use run --headless --out DIR");
-    runHeadless(*o);
+  run->callback([o, window] {
+    if (o->headless) return runHeadless(*o);
+    // Pictures in a folder are what a headless run keeps; a window run has none.
+    if (!o->out.empty()) throw CommandFailure(kExitUsage, "a window run writes no pictures: use run --headless --out DIR");
+    window->families = o->families;
+    window->snapshotFile = o->snapshotFile;
+    window->env = o->env;
+    window->speed = o->speed;
+    window->events = o->events;
+    runWindows(*window);
   });
 
   CLI::App* reload = app.add_subcommand("reload", "Ask every widget host running for this user for a new timeline now");

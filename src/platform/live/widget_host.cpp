@@ -111,6 +111,13 @@ void WidgetHost::removeFamily(WidgetFamily family) {
   arm();
 }
 
+void WidgetHost::setDisplayScale(double scale) {
+  if (settings_.environment.displayScale == scale) return;
+  settings_.environment.displayScale = scale;
+  if (shown_)
+    for (WidgetFamily f : settings_.families) build(f);
+}
+
 const LiveView* WidgetHost::view(WidgetFamily family) const {
   auto it = views_.find(family);
   return it == views_.end() ? nullptr : it->second.get();

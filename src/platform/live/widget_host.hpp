@@ -63,6 +63,9 @@ class WidgetHost {
   // Serves one more family (its view built from the entry shown), or one fewer.
   void addFamily(WidgetFamily family);
   void removeFamily(WidgetFamily family);
+  // The display's scale changed (a window moved to another monitor, or the
+  // monitor's scale changed): every view is laid out again for it.
+  void setDisplayScale(double scale);
 
   const LiveView* view(WidgetFamily family) const;
   Date now() const { return settings_.clock.now(); }

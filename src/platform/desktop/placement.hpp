@@ -1,0 +1,60 @@
+#pragma once
+// Where a widget window sits on its monitor: a corner and a margin, or the
+// place a person dragged it to, remembered between starts. Pure arithmetic and
+// text, so it is tested without a display.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/ui/layout/geometry.hpp"
+
+namespace corvane {
+
+enum class Corner { topLeft, topRight, bottomLeft, bottomRight };
+
+// "top-left", "top-right", "bottom-left", "bottom-right".
+std::optional<Corner> cornerFromName(std::string_view name);
+std::string_view cornerName(Corner corner);
+bool isTop(Corner corner);
+bool isLeft(Corner corner);
+
+// The frame of a window of `size` put in `corner` of `area` (a monitor's
+// work area, in the display's logical pixels) with `margin` on the two edges
+// that meet there, moved `offset` along the top or bottom edge away from the
+// corner (for the next of several widgets).
+Rect placeInCorner(const Rect& area, Size size, Corner corner, double margin, double offset = 0);
+
+// Whether a window at `frame` still shows on `area` enough to be grabbed
+// again (at least a quarter of it on each axis).
+bool reachableOn(const Rect& area, const Rect& frame);
+
+// The places people dragged widgets to, by family name, in one small text
+// file: one "family x y" line each (logical pixels of the whole display).
+class RememberedPlaces {
+ public:
+  // $XDG_CONFIG_HOME/corvane-widget/places, else ~/.config/corvane-widget/places.
+  static std::string defaultPath();
+
+  explicit RememberedPlaces(std::string path) : path_(std::move(path)) {}
+
+  // Reads the file; a missing or malformed file (or line) remembers nothing.
+  void load();
+  std::optional<Rect> place(std::string_view family) const;
+  // Records a place and writes the file atomically (creating its folder).
+  // Returns the reason when it cannot be written.
+  std::optional<std::string> remember(std::string_view family, double x, double y);
+
+  const std::string& path() const { return path_; }
+
+  // The file's text for `places`, and the places read from a text.
+  static std::string format(const std::map<std::string, std::pair<double, double>, std::less<>>& places);
+  static std::map<std::string, std::pair<double, double>, std::less<>> parse(std::string_view text);
+
+ private:
+  std::string path_;
+  std::map<std::string, std::pair<double, double>, std::less<>> places_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,156 @@
+// Where a widget window goes: corners, margins and offsets on a monitor's
+// work area, whether a remembered place is still reachable, and the places
+// file. No display needed.
+
+#include "platform/desktop/placement.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/temp_dir.hpp"
+
+namespace corvane {
+namespace {
+
+using Places = std::map<std::string, std::pair<double, double>, std::less<>>;
+
+TEST(Placement, CornersMarginsAndOffsetsOnAWorkArea) {
+  const Rect first{0, 0, 1280, 800};
+  // A second monitor to the left of the first, its work area below a 32 px panel.
+  const Rect left{-1920, 32, 1920, 1048};
+  struct Case {
+    Rect area;
+    Corner corner;
+    double margin, offset;
+    Rect want;
+  } cases[] = {
+      {first, Corner::topRight, 24, 0, {892, 24, 364, 170}},
+      {first, Corner::topLeft, 24, 0, {24, 24, 364, 170}},
+      {first, Corner::bottomLeft, 16, 0, {16, 614, 364, 170}},
+      {first, Corner::bottomRight, 0, 0, {916, 630, 364, 170}},
+      // The next widget along the edge, away from the corner.
+      {first, Corner::topRight, 24, 388, {504, 24, 364, 170}},
+      {first, Corner::bottomLeft, 24, 388, {412, 606, 364, 170}},
+      {left, Corner::topLeft, 24, 0, {-1896, 56, 364, 170}},
+      {left, Corner::bottomRight, 24, 0, {-388, 886, 364, 170}},
+      // Fractional margins land on whole logical pixels.
+      {first, Corner::topLeft, 10.4, 0.3, {11, 10, 364, 170}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(cornerName(c.corner)) + " margin " + std::to_string(c.margin) + " offset " +
+                 std::to_string(c.offset));
+    EXPECT_EQ(placeInCorner(c.area, {364, 170}, c.corner, c.margin, c.offset), c.want);
+  }
+}
+
+TEST(Placement, CornerNamesRoundTripAndUnknownNamesAreRejected) {
+  for (Corner c : {Corner::topLeft, Corner::topRight, Corner::bottomLeft, Corner::bottomRight})
+    EXPECT_EQ(cornerFromName(cornerName(c)), c);
+  for (const char* bad : {"", "top", "Top-Left", "top_right", "top-right "}) EXPECT_FALSE(cornerFromName(bad)) << bad;
+}
+
+TEST(Placement, ARememberedPlaceIsUsedOnlyWhileAQuarterOfItShows) {
+  const Rect area{0, 0, 1280, 800};
+  struct Case {
+    Rect frame;
+    bool reachable;
+  } cases[] = {
+      {{100, 100, 364, 170}, true},
+      {{1280 - 91, 100, 364, 170}, true},    // exactly a quarter of its width shows
+      {{1280 - 90, 100, 364, 170}, false},   // less than a quarter
+      {{-273, 100, 364, 170}, true},         // a quarter off the left edge
+      {{100, 800 - 42, 364, 170}, false},    // less than a quarter of its height
+      {{100, -127, 364, 170}, true},
+      {{1500, 100, 364, 170}, false},        // on a monitor that went away
+      {{-2000, -2000, 364, 170}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.frame.x) + "," + std::to_string(c.frame.y));
+    EXPECT_EQ(reachableOn(area, c.frame), c.reachable);
+  }
+}
+
+TEST(RememberedPlaces, TheFileReadsBackWhatWasWritten) {
+  const Places cases[] = {
+      {},
+      {{"medium", {892, 24}}},
+      // Places on a monitor left of or above the first, half pixels, and a
+      // far coordinate that a short number format would round.
+      {{"small", {-1896.5, -1024}}, {"medium", {0, 0}}, {"large", {12345678, 7654321.5}}},
+  };
+  for (const Places& places : cases) {
+    const std::string text = RememberedPlaces::format(places);
+    EXPECT_EQ(RememberedPlaces::parse(text), places) << text;
+  }
+}
+
+TEST(RememberedPlaces, MalformedLinesAreSkippedAndTheLastLineOfAFamilyWins) {
+  struct Case {
+    const char* text;
+    Places want;
+  } cases[] = {
+      {"", {}},
+      {"medium 10 20", {{"medium", {10, 20}}}},
+      {"medium 10 20\nmedium 30 40\n", {{"medium", {30, 40}}}},
+      {"medium 10\nsmall 1 2\n", {{"small", {1, 2}}}},
+      {"medium 10 20 30\nsmall x 2\nlarge 1 2\n", {{"large", {1, 2}}}},
+      {"medium 1e999 5\nsmall nan 2\n\n   \nlarge -3 4", {{"large", {-3, 4}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(RememberedPlaces::parse(c.text), c.want);
+  }
+}
+
+TEST(RememberedPlaces, RememberWritesTheFileAndItsFolderAndLoadReadsIt) {
+  testing::TempDir dir;
+  const std::string path = dir.file("config/corvane-widget/places");
+  RememberedPlaces places(path);
+  places.load();  // no file yet: nothing remembered
+  EXPECT_FALSE(places.place("medium"));
+  EXPECT_EQ(places.remember("medium", 700, 40), std::nullopt);
+  EXPECT_EQ(places.remember("small", -300, 12.5), std::nullopt);
+  EXPECT_EQ(places.remember("medium", 710, 44), std::nullopt);
+
+  RememberedPlaces again(path);
+  again.load();
+  ASSERT_TRUE(again.place("medium"));
+  EXPECT_EQ(again.place("medium")->x, 710);
+  EXPECT_EQ(again.place("medium")->y, 44);
+  ASSERT_TRUE(again.place("small"));
+  EXPECT_EQ(again.place("small")->x, -300);
+  EXPECT_EQ(again.place("small")->y, 12.5);
+  EXPECT_FALSE(again.place("large"));
+
+  // A folder that cannot be made is reported, not thrown.
+  dir.write("blocked", "a file where a folder should be");
+  RememberedPlaces blocked(dir.file("blocked/corvane-widget/places"));
+  EXPECT_TRUE(blocked.remember("medium", 1, 2));
+}
+
+TEST(RememberedPlaces, TheDefaultPathFollowsAnAbsoluteXdgConfigHomeOnly) {
+  const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
+  const std::string config = savedConfig ? savedConfig : "";
+  const char* savedHome = std::getenv("HOME");
+  const std::string home = savedHome ? savedHome : "";
+  ::setenv("HOME", "/home/someone", 1);
+  struct Case {
+    const char* config;  // null: unset
+    const char* want;
+  } cases[] = {
+      {"/tmp/cfg", "/tmp/cfg/corvane-widget/places"},
+      {nullptr, "/home/someone/.config/corvane-widget/places"},
+      {"", "/home/someone/.config/corvane-widget/places"},
+      {"relative/cfg", "/home/someone/.config/corvane-widget/places"},
+  };
+  for (const Case& c : cases) {
+    if (c.config) ::setenv("XDG_CONFIG_HOME", c.config, 1); else ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(RememberedPlaces::defaultPath(), c.want) << (c.config ? c.config : "(unset)");
+  }
+  if (savedConfig) ::setenv("XDG_CONFIG_HOME", config.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
+  if (savedHome) ::setenv("HOME", home.c_str(), 1); else ::unsetenv("HOME");
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# The widget's window on X11, under a private Xvfb with openbox: its hints,
+# its size at scale 1 and 2, its pixels against `render` for the same entry
+# and time, transparent corners with a compositor (xcompmgr) and corners cut
+# by a shape without one, and a clean exit when the display goes away.
+# Usage: x11_window.sh CORVANE_WIDGET_BINARY SNAPSHOT_FILE
+set -euo pipefail
+
+bin=$1
+snapshot=$2
+now=1700000000
+# xcompmgr draws a root without a wallpaper pixmap in this grey; the
+# wallpaper without a compositor is set to the same.
+wallpaper='#808080'
+tools=(Xvfb openbox xcompmgr xprop xwininfo xdotool import compare convert xsetroot xrandr)
+for t in "${tools[@]}"; do
+  if ! command -v "$t" >/dev/null; then
+    if [[ ${CI:-} == true ]]; then echo "missing $t (scripts/setup installs it)" >&2; exit 1; fi
+    echo "skipping: $t is not installed (scripts/setup installs it)"; exit 77
+  fi
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Waits until `$@` succeeds, for at most $deadline seconds.
+until_ok() {
+  local deadline=$1; shift
+  local end=$((SECONDS + deadline))
+  until "$@" >/dev/null 2>&1; do
+    ((SECONDS < end)) || return 1
+    sleep 0.1
+  done
+}
+
+start_x() {  # starts Xvfb (and openbox) with the wallpaper; sets DISPLAY
+  rm -f "$work/displayfd"
+  Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp -noreset 9>"$work/displayfd" 2>"$work/xvfb.log" &
+  xvfb=$!; pids+=("$xvfb")
+  until_ok 10 grep -q . "$work/displayfd" || fail "Xvfb did not start"
+  export DISPLAY=":$(head -1 "$work/displayfd")"
+  xsetroot -solid "$wallpaper"
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  openbox=$!; pids+=("$openbox")
+  until_ok 10 wm_ready || fail "openbox did not start"
+}
+
+stop_x() {
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+}
+
+unshaped() { xwininfo -id "$wid" -shape | grep -q 'No window shape defined'; }
+shaped() { xwininfo -id "$wid" -shape | grep -q 'Window shape extents'; }
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+window_id() { xdotool search --onlyvisible --name '^Corvane today$' | head -1; }
+
+run_widget() {  # family, then extra options; sets wid
+  export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+  mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+  # The host's clock starts at $now and nearly stands still, so the window
+  # shows what `render --now $now` draws.
+  "$bin" run --family "$1" --snapshot "$snapshot" --now "$now" --speed 0.000001 "${@:2}" \
+    >"$work/run.out" 2>"$work/run.err" &
+  widget=$!; pids+=("$widget")
+  until_ok 15 window_id || { cat "$work/run.err" >&2; fail "no window appeared"; }
+  wid=$(window_id)
+  sleep 0.5  # first paint
+}
+
+stop_widget() {
+  kill "$widget" 2>/dev/null || true
+  wait "$widget" 2>/dev/null || true
+}
+
+geometry() {  # x y width height of the window
+  xwininfo -id "$wid" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
+}
+
+# The window's pixels on the screen against render's picture laid on the
+# wallpaper: a few antialiased edge pixels may differ slightly.
+compare_pixels() {  # family scale label [allowed differing pixels]
+  read -r x y w h < <(geometry)
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work/shot-$3.png"
+  "$bin" render --family "$1" --snapshot "$snapshot" --now "$now" --scale "$2" --out "$work/render-$3.png" >/dev/null
+  convert "$work/render-$3.png" -background "$wallpaper" -flatten "$work/expected-$3.png"
+  local differ
+  differ=$(compare -metric AE -fuzz 6% "$work/expected-$3.png" "$work/shot-$3.png" null: 2>&1 || true)
+  echo "$3: ${w}x${h} at $x,$y; $differ pixels differ"
+  if [[ -n ${CORVANE_SHOTS:-} ]]; then cp "$work/shot-$3.png" "$work/expected-$3.png" "$CORVANE_SHOTS/"; fi
+  # Circles' antialiased rims may differ by a shade between a window's
+  # surface and an image surface at 2x.
+  ((${differ%.*} <= ${4:-$((40 * $2 * $2))})) || fail "$3: $differ pixels differ from render's picture"
+}
+
+# 1. Hints, size and pixels at scale 1 and 2, with a compositor.
+for scale in 1 2; do
+  start_x
+  xcompmgr >"$work/xcompmgr.log" 2>&1 & pids+=("$!")
+  until_ok 10 xprop -root _NET_WM_CM_S0 || true
+  sleep 0.5
+  export GDK_SCALE=$scale
+  run_widget medium
+  props=$(xprop -id "$wid" WM_CLASS WM_NAME _NET_WM_WINDOW_TYPE _NET_WM_STATE _NET_WM_DESKTOP)
+  for want in '"corvane-widget", "corvane-widget"' '"Corvane today"' _NET_WM_WINDOW_TYPE_UTILITY \
+      _NET_WM_STATE_BELOW _NET_WM_STATE_SKIP_TASKBAR _NET_WM_STATE_SKIP_PAGER; do
+    grep -qF -- "$want" <<<"$props" || fail "scale $scale: $want missing in: $props"
+  done
+  grep -qE '_NET_WM_DESKTOP\(CARDINAL\) = 4294967295|_NET_WM_STATE_STICKY' <<<"$props" || fail "not on every workspace"
+  xprop -id "$wid" WM_HINTS | grep -q 'accepts input or input focus: False' || fail "the window takes focus"
+  read -r x y w h < <(geometry)
+  [[ "$w $h" == "$((364 * scale)) $((170 * scale))" ]] || fail "scale $scale: size ${w}x${h}"
+  # Top-right corner, 24 pt from the edges.
+  [[ "$x $y" == "$((1280 - 24 * scale - w)) $((24 * scale))" ]] || fail "scale $scale: placed at $x,$y"
+  compare_pixels medium "$scale" "composited-${scale}x"
+  # Transparent corners: the wallpaper shows at the very corner pixel.
+  corner=$(convert "$work/shot-composited-${scale}x.png" -format '%[hex:p{0,0}]' info:)
+  [[ ${corner:0:6} == 808080 ]] || fail "scale $scale: corner pixel is #$corner, not the wallpaper"
+  xwininfo -id "$wid" -shape | grep -q 'No window shape defined' || fail "scale $scale: shaped under a compositor"
+  stop_widget
+  stop_x
+done
+unset GDK_SCALE
+
+# 2. No compositor: the corners are cut by a window shape; turning a
+#    compositor on removes the shape.
+start_x
+run_widget small
+xwininfo -id "$wid" -shape | grep -q 'Window shape extents' || fail "no window shape without a compositor"
+# A shape has no partly covered pixels: the rounded rims (four quarter
+# circles of 22 pt, about 140 pixels) are hard instead of antialiased.
+compare_pixels small 1 "shaped-1x" 160
+corner=$(convert "$work/shot-shaped-1x.png" -format '%[hex:p{0,0}]' info:)
+[[ ${corner:0:6} == 808080 ]] || fail "without a compositor the corner pixel is #$corner"
+xcompmgr >"$work/xcompmgr.log" 2>&1 & xcompmgr=$!; pids+=("$xcompmgr")
+until_ok 10 unshaped || fail "the shape stays once a compositor runs"
+compare_pixels small 1 "composited-later-1x"
+
+# 3. It stays. Its monitor goes away (Xvfb turns its only output off when
+#    the screen shrinks below it; GDK then offers a monitor of the new
+#    screen) and comes back: the window follows to the corner of what is
+#    there.
+read -r x0 y0 w h < <(geometry)
+at() { read -r x y _ < <(geometry); [[ "$x $y" == "$1 $2" ]]; }
+output=$(xrandr | awk '/ connected/{print $1; exit}')
+xrandr --fb 1024x768 >/dev/null 2>&1 || true
+xrandr | grep -q 'current 1024 x 768' || fail "could not take the monitor away"
+until_ok 10 at $((1024 - 24 - w)) 24 || fail "still at $(geometry) once its monitor went away"
+xrandr --output "$output" --mode 1280x800
+until_ok 10 at "$x0" "$y0" || fail "at $(geometry) once the monitor came back, not $x0 $y0"
+# The window manager is replaced: the new one reads the same hints.
+openbox --replace --sm-disable >"$work/openbox2.log" 2>&1 & pids+=("$!")
+openbox_gone() { ! kill -0 "$openbox" 2>/dev/null; }
+until_ok 10 openbox_gone || fail "openbox --replace did not take over"
+until_ok 10 wm_ready || fail "the new openbox did not start"
+sleep 0.5
+props=$(xprop -id "$wid" _NET_WM_STATE _NET_WM_DESKTOP _NET_WM_WINDOW_TYPE)
+for want in _NET_WM_WINDOW_TYPE_UTILITY _NET_WM_STATE_BELOW _NET_WM_STATE_SKIP_TASKBAR _NET_WM_STATE_SKIP_PAGER; do
+  grep -qF -- "$want" <<<"$props" || fail "after openbox --replace: $want missing in: $props"
+done
+xwininfo -id "$wid" | grep -q 'IsViewable' || fail "the window is gone after openbox --replace"
+at "$x0" "$y0" || fail "moved to $(geometry) by openbox --replace"
+# The compositor dies: corners are cut again; it comes back: no shape.
+kill "$xcompmgr"; wait "$xcompmgr" 2>/dev/null || true
+until_ok 10 shaped || fail "no shape once the compositor died"
+compare_pixels small 1 "shaped-again-1x" 160
+xcompmgr >"$work/xcompmgr.log" 2>&1 & pids+=("$!")
+until_ok 10 unshaped || fail "the shape stays once the compositor is back"
+compare_pixels small 1 "composited-again-1x"
+
+# 4. The display goes away: a message and status 3, never a crash.
+stop_x
+status=0
+wait "$widget" || status=$?
+[[ $status == 3 ]] || { cat "$work/run.err" >&2; fail "display lost: status $status"; }
+grep -q 'the display went away' "$work/run.err" || fail "no message when the display went away"
+
+# 5. No display at all.
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY "$bin" run --snapshot "$snapshot" 2>"$work/nodisplay.err" || status=$?
+[[ $status == 2 ]] || fail "no display: status $status"
+grep -q -- '--headless' "$work/nodisplay.err" || fail "no display: the message does not point to --headless"
+echo "x11 window: ok"
