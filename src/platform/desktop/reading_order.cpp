@@ -10,7 +10,8 @@ void collect(const Box& box, std::string& out) {
     out += box.text;
     return;
   }
-  for (const Box& child : box.children) collect(child, out);
+  // A lazy grid reads out the rows it placed, as the painter draws them.
+  for (const Box& child : box.placedChildren()) collect(child, out);
 }
 
 }  // namespace

@@ -15,10 +15,12 @@ Box text(std::string s, Rect frame = {0, 0, 40, 12}) {
   return b;
 }
 
-Box stack(BoxKind kind, std::vector<Box> children) {
+// Boxes own their lazily built items, so they move but do not copy.
+template <class... Children>
+Box stack(BoxKind kind, Children&&... children) {
   Box b;
   b.kind = kind;
-  b.children = std::move(children);
+  (b.children.push_back(std::forward<Children>(children)), ...);
   return b;
 }
 
@@ -28,21 +30,20 @@ TEST(ReadingOrder, TextsInTheTreesOrderWithoutBlankOrCutTexts) {
     Box root;
     std::string want;
   } cases[] = {
-      {"empty", stack(BoxKind::vstack, {}), ""},
+      {"empty", stack(BoxKind::vstack), ""},
       {"one", text("CORVANE"), "CORVANE"},
       {"header then rows",
-       stack(BoxKind::vstack, {stack(BoxKind::hstack, {text("CORVANE"), text("2 min, 5 sec")}),
-                               stack(BoxKind::hstack, {text("@harbor_lantern"), text("0/30")}),
-                               text("Needs you")}),
+       stack(BoxKind::vstack, stack(BoxKind::hstack, text("CORVANE"), text("2 min, 5 sec")),
+                               stack(BoxKind::hstack, text("@harbor_lantern"), text("0/30")),
+                               text("Needs you")),
        "CORVANE, 2 min, 5 sec, @harbor_lantern, 0/30, Needs you"},
-      {"blank texts left out", stack(BoxKind::hstack, {text(" "), text("a"), text(""), text("\t\n"), text("b")}), "a, b"},
+      {"blank texts left out", stack(BoxKind::hstack, text(" "), text("a"), text(""), text("\t\n"), text("b")), "a, b"},
       {"texts cut to nothing left out",
-       stack(BoxKind::vstack, {text("shown"), text("no width", {0, 0, 0, 12}), text("no height", {0, 0, 40, 0})}),
+       stack(BoxKind::vstack, text("shown"), text("no width", {0, 0, 0, 12}), text("no height", {0, 0, 40, 0})),
        "shown"},
       {"deep nesting keeps order",
-       stack(BoxKind::vstack, {stack(BoxKind::padding, {stack(BoxKind::hstack, {text("1"), stack(BoxKind::vstack,
-                                                                                                  {text("2"), text("3")})})}),
-                               text("4")}),
+       stack(BoxKind::vstack, stack(BoxKind::padding, stack(BoxKind::hstack, text("1"), stack(BoxKind::vstack, text("2"), text("3")))),
+                               text("4")),
        "1, 2, 3, 4"},
   };
   for (Case& c : cases) {
