@@ -15,10 +15,16 @@ namespace corvane {
 GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
                                        std::optional<double> width, int maxLines);
 
+// The same layout of `text` as it is, uncut: longer texts look the same as
+// their cut form, at more cost.
+GObjectPtr<PangoLayout> makeWholeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
+                                            std::optional<double> width, int maxLines);
+
 class PangoTextMeasurer final : public TextMeasurer {
  public:
   explicit PangoTextMeasurer(const FontLibrary& fonts) : fonts_(fonts) {}
-  TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines) override;
+  TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
+                      std::optional<double> height = std::nullopt) override;
 
  private:
   using Key = std::tuple<std::string, double, int, int, double, int>;
