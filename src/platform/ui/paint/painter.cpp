@@ -49,8 +49,12 @@ void paintSymbol(cairo_t* cr, const Box& b) {
   cairo_fill(cr);
 }
 
-void paintText(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
-  auto layout = makeTextLayout(fonts, b.text, b.font, b.layoutWidth, b.layoutLines);
+void paintText(cairo_t* cr, const Box& b, const FontLibrary& fonts, double canvasHeight) {
+  // Lines below the canvas's bottom are never seen: the text is cut to those
+  // above it, and one more. Its lines above are those measured, so what is
+  // drawn is what was measured wherever it can be seen.
+  auto layout = makeTextLayout(fonts, b.text, b.font, b.layoutWidth, b.layoutLines,
+                               std::max(0.0, canvasHeight - b.frame.y));
   // A right-to-left paragraph sits at the right of the layout's width; its
   // logical rectangle says where, so the text is drawn in its own frame.
   PangoRectangle logical;
@@ -60,9 +64,9 @@ void paintText(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
   pango_cairo_show_layout(cr, layout.get());
 }
 
-void paintBox(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
+void paintBox(cairo_t* cr, const Box& b, const FontLibrary& fonts, double canvasHeight) {
   switch (b.kind) {
-    case BoxKind::text: paintText(cr, b, fonts); break;
+    case BoxKind::text: paintText(cr, b, fonts, canvasHeight); break;
     case BoxKind::symbol: paintSymbol(cr, b); break;
     case BoxKind::circle:
       setColor(cr, b.color);
@@ -74,7 +78,7 @@ void paintBox(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
     case BoxKind::divider: fillRect(cr, b.frame, b.color); break;
     default: break;
   }
-  for (const Box& c : b.placedChildren()) paintBox(cr, c, fonts);
+  for (const Box& c : b.placedChildren()) paintBox(cr, c, fonts, canvasHeight);
   if (b.kind == BoxKind::overlay) fillRect(cr, b.frame, b.color);  // drawn over the content
 }
 
@@ -88,7 +92,7 @@ void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& g, const 
     setColor(cr, *tree.background);
     cairo_paint(cr);
   }
-  paintBox(cr, tree.root, fonts);
+  paintBox(cr, tree.root, fonts, g.height);
   cairo_restore(cr);
 }
 

@@ -36,8 +36,8 @@ GObjectPtr<PangoLayout> makeWholeTextLayout(const FontLibrary& fonts, const std:
 }
 
 GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
-                                       std::optional<double> width, int maxLines) {
-  return makeWholeTextLayout(fonts, visibleText(text, textBudget(font.size, width, maxLines)), font, width, maxLines);
+                                       std::optional<double> width, int maxLines, std::optional<double> height) {
+  return makeWholeTextLayout(fonts, visibleText(text, textBudget(font.size, width, maxLines, height)), font, width, maxLines);
 }
 
 TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font, std::optional<double> width,

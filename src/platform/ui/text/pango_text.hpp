@@ -12,8 +12,10 @@ namespace corvane {
 
 // A Pango layout for `text`: wrapping by words (then characters) at `width`,
 // at most `maxLines` lines with a trailing "…" on the last (0: no limit).
+// `height`: how much of it can be seen, if known; it bounds what is shaped.
 GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
-                                       std::optional<double> width, int maxLines);
+                                       std::optional<double> width, int maxLines,
+                                       std::optional<double> height = std::nullopt);
 
 // The same layout of `text` as it is, uncut: longer texts look the same as
 // their cut form, at more cost.

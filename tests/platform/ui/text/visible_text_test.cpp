@@ -233,5 +233,55 @@ TEST(PangoText, ACutTextLooksLikeTheWholeText) {
   }
 }
 
+// The painter cuts a text at the canvas's bottom: every line that starts
+// above it is the whole text's line, and "…" stays where it was.
+TEST(PangoText, ACutAtTheCanvasBottomKeepsEveryLineAboveIt) {
+  std::string words, letters;
+  while (words.size() < 6'000) words += "gamma delta ";
+  while (letters.size() < 5'000) letters += "x";
+  struct Case {
+    const char* name;
+    const std::string& text;
+    double width, height;
+    int maxLines;
+  };
+  const std::vector<Case> cases = {
+      {"words", words, 100, 50, 0},       {"words, a sliver", words, 100, 3, 0},
+      {"one long word", letters, 45, 120, 0}, {"line limit past the bottom", words, 100, 20, 6},
+      {"line limit above the bottom", words, 100, 200, 3},
+  };
+  const Font font = Font::system(10);
+  for (const Case& c : cases) {
+    auto cut = makeTextLayout(fonts(), c.text, font, c.width, c.maxLines, c.height);
+    auto whole = makeWholeTextLayout(fonts(), c.text, font, c.width, c.maxLines);
+    const std::string shown = pango_layout_get_text(cut.get());
+    std::vector<double> tops;  // of the whole text's lines
+    {
+      PangoLayoutIterPtr it(pango_layout_get_iter(whole.get()));
+      do {
+        int top = 0, bottom = 0;
+        pango_layout_iter_get_line_yrange(it.get(), &top, &bottom);
+        tops.push_back(top / double(PANGO_SCALE));
+      } while (pango_layout_iter_next_line(it.get()));
+    }
+    const int cutLines = pango_layout_get_line_count(cut.get());
+    int checked = 0;
+    for (int i = 0; i < static_cast<int>(tops.size()) && tops[i] < c.height; ++i, ++checked) {
+      ASSERT_LT(i, cutLines) << c.name << ": the cut ends above the bottom";
+      PangoLayoutLine* a = pango_layout_get_line_readonly(cut.get(), i);
+      PangoLayoutLine* b = pango_layout_get_line_readonly(whole.get(), i);
+      PangoRectangle ea, eb;
+      pango_layout_line_get_extents(a, nullptr, &ea);
+      pango_layout_line_get_extents(b, nullptr, &eb);
+      EXPECT_EQ(ea.width, eb.width) << c.name << ", line " << i;
+      if (i + 1 < static_cast<int>(tops.size())) {  // the last may hold the rest, ellipsized
+        EXPECT_EQ(shown.substr(a->start_index, a->length), c.text.substr(b->start_index, b->length))
+            << c.name << ", line " << i;
+      }
+    }
+    EXPECT_GT(checked, 0) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace corvane
