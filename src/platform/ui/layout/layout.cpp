@@ -263,6 +263,7 @@ void LayoutEngine::place(Box& b, Proposal p, double x, double y) {
       TextLayout t = text(b, p);
       b.layoutWidth = t.width;
       b.layoutLines = t.lines;
+      b.layoutHeight = finite(p.height);
       break;
     }
     case BoxKind::pass:

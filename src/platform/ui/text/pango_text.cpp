@@ -40,12 +40,26 @@ GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::stri
   return makeWholeTextLayout(fonts, visibleText(text, textBudget(font.size, width, maxLines, height)), font, width, maxLines);
 }
 
+PangoTextMeasurer::Key PangoTextMeasurer::keyOf(const std::string& text, const Font& font,
+                                                std::optional<double> width, int maxLines,
+                                                std::optional<double> height) {
+  // Keyed by what is shaped, so a huge text is not copied into every key.
+  return {visibleText(text, textBudget(font.size, width, maxLines, height)), font.size,
+          font.weight ? static_cast<int>(*font.weight) : -1, font.design ? 1 : 0, width.value_or(-1), maxLines};
+}
+
+GObjectPtr<PangoLayout> PangoTextMeasurer::measuredLayout(const std::string& text, const Font& font,
+                                                          std::optional<double> width, int maxLines,
+                                                          std::optional<double> height) const {
+  auto it = cache_.find(keyOf(text, font, width, maxLines, height));
+  if (it == cache_.end()) return nullptr;
+  return GObjectPtr<PangoLayout>(PANGO_LAYOUT(g_object_ref(it->second.layout.get())));
+}
+
 TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font, std::optional<double> width,
                                        int maxLines, std::optional<double> height) {
-  // Keyed by what is shaped, so a huge text is not copied into every key.
-  Key key{visibleText(text, textBudget(font.size, width, maxLines, height)), font.size, font.weight ? static_cast<int>(*font.weight) : -1, font.design ? 1 : 0,
-          width.value_or(-1), maxLines};
-  if (auto it = cache_.find(key); it != cache_.end()) return it->second;
+  Key key = keyOf(text, font, width, maxLines, height);
+  if (auto it = cache_.find(key); it != cache_.end()) return it->second.metrics;
 
   auto layout = makeWholeTextLayout(fonts_, std::get<0>(key), font, width, maxLines);
   PangoRectangle logical;
@@ -61,7 +75,7 @@ TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font
   if (width) m.size.width = std::min(m.size.width, std::max(0.0, *width));
   m.firstBaseline = pango_layout_get_baseline(layout.get()) / double(PANGO_SCALE);
   m.lineHeight = (descentBottom - ascentTop) / double(PANGO_SCALE);
-  cache_.emplace(std::move(key), m);
+  cache_.emplace(std::move(key), Measured{m, std::move(layout)});
   return m;
 }
 

@@ -27,11 +27,21 @@ class PangoTextMeasurer final : public TextMeasurer {
   explicit PangoTextMeasurer(const FontLibrary& fonts) : fonts_(fonts) {}
   TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
                       std::optional<double> height = std::nullopt) override;
+  // The layout measured for exactly these arguments, if it was: the painter
+  // draws it rather than shaping the text again.
+  GObjectPtr<PangoLayout> measuredLayout(const std::string& text, const Font& font, std::optional<double> width,
+                                         int maxLines, std::optional<double> height) const;
 
  private:
   using Key = std::tuple<std::string, double, int, int, double, int>;
+  struct Measured {
+    TextMetrics metrics;
+    GObjectPtr<PangoLayout> layout;
+  };
+  static Key keyOf(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
+                   std::optional<double> height);
   const FontLibrary& fonts_;
-  std::map<Key, TextMetrics> cache_;  // layout asks the same question often
+  std::map<Key, Measured> cache_;  // layout asks the same question often
 };
 
 }  // namespace corvane

@@ -283,5 +283,30 @@ TEST(PangoText, ACutAtTheCanvasBottomKeepsEveryLineAboveIt) {
   }
 }
 
+// The painter draws the layout the measurer made for the same question, so
+// what is drawn is what was measured and nothing is shaped twice.
+TEST(PangoText, TheMeasuredLayoutIsKeptForExactlyTheQuestionAsked) {
+  std::string value;
+  while (value.size() < 5'000) value += "x";
+  PangoTextMeasurer measurer(fonts());
+  const Font font = Font::system(10, FontWeight::semibold, FontDesign::monospaced);
+  const TextMetrics m = measurer.measure(value, font, 46, 0, std::nullopt);
+  auto kept = measurer.measuredLayout(value, font, 46, 0, std::nullopt);
+  ASSERT_TRUE(kept);
+  PangoRectangle logical;
+  pango_layout_get_extents(kept.get(), nullptr, &logical);
+  EXPECT_EQ(logical.height / double(PANGO_SCALE), m.size.height);
+  EXPECT_EQ(std::string(pango_layout_get_text(kept.get())), visibleText(value, textBudget(10, 46, 0)));
+  struct Case {
+    const char* name;
+    std::optional<double> width;
+    int lines;
+    std::optional<double> height;
+  };
+  const std::vector<Case> notAsked = {
+      {"another width", 50, 0, std::nullopt}, {"a line limit", 46, 2, std::nullopt}, {"a height", 46, 0, 30}};
+  for (const Case& c : notAsked) EXPECT_FALSE(measurer.measuredLayout(value, font, c.width, c.lines, c.height)) << c.name;
+}
+
 }  // namespace
 }  // namespace corvane
