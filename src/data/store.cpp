@@ -39,7 +39,7 @@ std::optional<std::string> Store::file() {
 std::optional<Snapshot> Store::loadFrom(const std::string& path) {
   FileRead read = readRegularFile(path);
   if (!read.bytes) return std::nullopt;
-  Decoded decoded = decodeSnapshot(*read.bytes);
+  Decoded decoded = decodeSnapshot(*read.bytes, read.bytes->capacity());
   return std::move(decoded.snapshot);  // the reason of a failure is dropped
 }
 
