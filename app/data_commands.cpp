@@ -35,7 +35,7 @@ void runTimeline(bool preview) {
 Snapshot readSnapshotArgument(const std::string& file) {
   FileRead read = file == "-" ? readStandardInput() : readRegularFile(file);
   if (!read.bytes) throw CommandFailure(kExitUsage, file + ": " + read.reason);
-  Decoded decoded = decodeSnapshot(*read.bytes);
+  Decoded decoded = decodeSnapshot(*read.bytes, read.bytes->capacity());
   if (!decoded) throw CommandFailure(kExitInvalid, file + ": " + decoded.error.describe());
   return std::move(*decoded.snapshot);
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "support/file_io.hpp"
 #include "support/json_writer.hpp"
 
 namespace corvane {
@@ -215,10 +216,15 @@ simdjson::dom::parser& threadParser() {
 
 }  // namespace
 
-Decoded decodeSnapshot(std::string_view json) {
+static_assert(kFileReadSlack >= simdjson::SIMDJSON_PADDING, "files are read with room for the parser to read ahead");
+
+Decoded decodeSnapshot(std::string_view json, std::size_t readable) {
   const Path root;
   element doc;
-  if (auto err = threadParser().parse(json.data(), json.size()).get(doc); err != simdjson::SUCCESS)
+  // simdjson reads up to SIMDJSON_PADDING bytes past the text; a file read
+  // with that much to spare is parsed in place, anything else is copied.
+  const bool padded = readable >= json.size() + simdjson::SIMDJSON_PADDING;
+  if (auto err = threadParser().parse(json.data(), json.size(), !padded).get(doc); err != simdjson::SUCCESS)
     return {std::nullopt, {root.render(), std::string("not valid JSON (") + simdjson::error_message(err) + ")"}};
   try {
     return {decodeSnapshotObject(asObject(doc, root), root), {}};

@@ -26,6 +26,9 @@ struct Decoded {
 };
 
 // Decodes a JSON text into a Snapshot, or says where and why it is not one.
-Decoded decodeSnapshot(std::string_view json);
+// `readable`: how many bytes from `json.data()` may be read (at least
+// json.size()); with enough of them past the text, it is parsed where it is
+// rather than copied first.
+Decoded decodeSnapshot(std::string_view json, std::size_t readable = 0);
 
 }  // namespace corvane

@@ -28,7 +28,9 @@ struct Account {
   std::int64_t dms = 0;             // DMs sent today
   std::optional<std::int64_t> cap;  // absent when no cap applies (absent != 0)
   std::string note;
-  std::vector<PlanCell> plan;
+  // Shared on copy like the accounts: rows, grids and the cells they make
+  // hold the plan by value without copying its cells.
+  CowVector<PlanCell> plan;
 
   friend bool operator==(const Account&, const Account&) = default;
 };

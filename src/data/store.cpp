@@ -57,7 +57,7 @@ std::optional<Snapshot> Store::loadFrom(const std::string& path) {
     FileRead read = readRegularFile(path);
     if (!read.bytes) return std::nullopt;  // missing or not a regular file: nothing to wait for
     if (!read.changed || last) {
-      Decoded decoded = decodeSnapshot(*read.bytes);
+      Decoded decoded = decodeSnapshot(*read.bytes, read.bytes->capacity());
       const bool recent = std::fabs(wallClockNow() - read.modified) < kMomentAgo;
       if (decoded || last || !recent) return std::move(decoded.snapshot);  // the reason is dropped
     }

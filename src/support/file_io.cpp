@@ -63,7 +63,7 @@ struct TemporaryFile {
 
 FileRead readAll(int fd, std::size_t sizeHint) {
   std::string bytes;
-  bytes.reserve(sizeHint);
+  bytes.reserve(sizeHint + kFileReadSlack);
   char buf[65536];
   for (;;) {
     ssize_t n = ::read(fd, buf, sizeof buf);

@@ -1,11 +1,16 @@
 #pragma once
 // Whole-file reading and atomic writing, with the system's reason on failure.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace corvane {
+
+// Bytes a read keeps free past the content, so that a JSON parser that reads
+// ahead in blocks can parse the content where it is instead of copying it.
+inline constexpr std::size_t kFileReadSlack = 64;
 
 struct FileRead {
   std::optional<std::string> bytes;  // the whole content, or nothing

@@ -10,6 +10,30 @@ namespace {
 using testing::kValidDocument;
 using testing::withReplaced;
 
+// A text with room to spare past its end is parsed where it is; one without
+// is copied first. Both read the same, and a failure is found the same way.
+TEST(Decode, TextsWithAndWithoutRoomPastTheirEndDecodeAlike) {
+  const std::string valid(kValidDocument);
+  const std::string invalid = withReplaced(R"(, "s": "off")", "");
+  for (const std::string* doc : {&valid, &invalid}) {
+    std::string roomy = *doc;
+    roomy.reserve(doc->size() + 64);
+    struct Case {
+      const char* name;
+      std::size_t readable;
+    };
+    const Decoded expected = decodeSnapshot(*doc);
+    for (const Case& c : {Case{"unknown", 0}, Case{"exactly the text", doc->size()}, Case{"room", roomy.capacity()}}) {
+      Decoded d = decodeSnapshot(roomy, c.readable);
+      ASSERT_EQ(d.snapshot.has_value(), expected.snapshot.has_value()) << c.name;
+      EXPECT_EQ(d.error.describe(), expected.error.describe()) << c.name;
+      if (d) {
+        EXPECT_EQ(d.snapshot->accounts.elements(), expected.snapshot->accounts.elements()) << c.name;
+      }
+    }
+  }
+}
+
 TEST(Decode, ValidDocumentGivesEveryField) {
   Decoded d = decodeSnapshot(kValidDocument);
   ASSERT_TRUE(d) << d.error.describe();

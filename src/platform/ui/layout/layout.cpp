@@ -48,14 +48,16 @@ LayoutEngine::TextLayout LayoutEngine::text(const Box& box, Proposal p) {
   TextLayout t;
   t.width = finite(p.width);
   t.lines = box.lineLimit.value_or(0);
-  t.metrics = text_.measure(box.text, box.font, t.width, t.lines);
-  // A height too small for every line keeps as many lines as fit, never fewer than one.
+  // The height bounds what is shaped: a text cut to the lines that fit and
+  // one more still overflows it, and the lines that fit are the same.
   auto height = finite(p.height);
+  t.metrics = text_.measure(box.text, box.font, t.width, t.lines, height);
+  // A height too small for every line keeps as many lines as fit, never fewer than one.
   if (height && t.metrics.size.height > *height + kEpsilon && t.metrics.lineHeight > 0) {
     int fit = std::max(1, static_cast<int>(std::floor((*height + kEpsilon) / t.metrics.lineHeight)));
     if (t.lines == 0 || fit < t.lines) {
       t.lines = fit;
-      t.metrics = text_.measure(box.text, box.font, t.width, t.lines);
+      t.metrics = text_.measure(box.text, box.font, t.width, t.lines, height);
     }
   }
   return t;
@@ -261,6 +263,7 @@ void LayoutEngine::place(Box& b, Proposal p, double x, double y) {
       TextLayout t = text(b, p);
       b.layoutWidth = t.width;
       b.layoutLines = t.lines;
+      b.layoutHeight = finite(p.height);
       break;
     }
     case BoxKind::pass:

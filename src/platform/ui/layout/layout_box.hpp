@@ -71,6 +71,7 @@ struct Box {
   Rect frame;
   std::optional<double> layoutWidth;
   int layoutLines = 0;
+  std::optional<double> layoutHeight;  // offered when last measured, if known
   // The children that were placed: a grid's items of the rows inside the
   // viewport (none before it is placed), every other box's children.
   std::size_t placedBegin = 0, placedEnd = std::numeric_limits<std::size_t>::max();

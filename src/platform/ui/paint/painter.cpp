@@ -49,8 +49,23 @@ void paintSymbol(cairo_t* cr, const Box& b) {
   cairo_fill(cr);
 }
 
-void paintText(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
-  auto layout = makeTextLayout(fonts, b.text, b.font, b.layoutWidth, b.layoutLines);
+struct Painting {
+  const FontLibrary& fonts;
+  const PangoTextMeasurer* measured;
+  double canvasHeight;
+};
+
+void paintText(cairo_t* cr, const Box& b, const Painting& with) {
+  // The layout that was measured, when the measurer kept it: nothing is
+  // shaped twice. Otherwise lines below the canvas's bottom are never seen:
+  // the text is cut to those above it, and one more, which are the measured
+  // ones, so what is drawn is what was measured wherever it can be seen.
+  GObjectPtr<PangoLayout> layout;
+  if (with.measured)
+    layout = with.measured->measuredLayout(b.text, b.font, b.layoutWidth, b.layoutLines, b.layoutHeight);
+  if (!layout)
+    layout = makeTextLayout(with.fonts, b.text, b.font, b.layoutWidth, b.layoutLines,
+                            std::max(0.0, with.canvasHeight - b.frame.y));
   // A right-to-left paragraph sits at the right of the layout's width; its
   // logical rectangle says where, so the text is drawn in its own frame.
   PangoRectangle logical;
@@ -60,9 +75,9 @@ void paintText(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
   pango_cairo_show_layout(cr, layout.get());
 }
 
-void paintBox(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
+void paintBox(cairo_t* cr, const Box& b, const Painting& with) {
   switch (b.kind) {
-    case BoxKind::text: paintText(cr, b, fonts); break;
+    case BoxKind::text: paintText(cr, b, with); break;
     case BoxKind::symbol: paintSymbol(cr, b); break;
     case BoxKind::circle:
       setColor(cr, b.color);
@@ -74,13 +89,14 @@ void paintBox(cairo_t* cr, const Box& b, const FontLibrary& fonts) {
     case BoxKind::divider: fillRect(cr, b.frame, b.color); break;
     default: break;
   }
-  for (const Box& c : b.placedChildren()) paintBox(cr, c, fonts);
+  for (const Box& c : b.placedChildren()) paintBox(cr, c, with);
   if (b.kind == BoxKind::overlay) fillRect(cr, b.frame, b.color);  // drawn over the content
 }
 
 }  // namespace
 
-void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& g, const FontLibrary& fonts) {
+void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& g, const FontLibrary& fonts,
+                 const PangoTextMeasurer* measured) {
   cairo_save(cr);
   roundedRect(cr, g.width, g.height, g.cornerRadius);
   cairo_clip(cr);
@@ -88,7 +104,7 @@ void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& g, const 
     setColor(cr, *tree.background);
     cairo_paint(cr);
   }
-  paintBox(cr, tree.root, fonts);
+  paintBox(cr, tree.root, Painting{fonts, measured, g.height});
   cairo_restore(cr);
 }
 

@@ -6,12 +6,15 @@
 
 #include "platform/host/canvas.hpp"
 #include "platform/ui/text/fonts.hpp"
+#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/layout/layout_box.hpp"
 
 namespace corvane {
 
 // Paints onto `cr`, whose user space is in points (scale it for 2x and 3x);
-// outside the canvas's rounded corners stays transparent.
-void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, const FontLibrary& fonts);
+// outside the canvas's rounded corners stays transparent. `measured`: the
+// measurer that laid the tree out, whose layouts are drawn as they are.
+void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, const FontLibrary& fonts,
+                 const PangoTextMeasurer* measured = nullptr);
 
 }  // namespace corvane

@@ -30,13 +30,14 @@ BoxTree layOut(const Node& root, const Environment& env, const WidgetCanvas& can
   return tree;
 }
 
-CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, double scale, const FontLibrary& fonts) {
+CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, double scale, const FontLibrary& fonts,
+                           const PangoTextMeasurer* measured) {
   int w = static_cast<int>(std::lround(canvas.width * scale)), h = static_cast<int>(std::lround(canvas.height * scale));
   CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
   check(cairo_surface_status(surface.get()), "image surface");
   CairoPtr cr(cairo_create(surface.get()));
   cairo_scale(cr.get(), scale, scale);
-  paintWidget(cr.get(), tree, canvas, fonts);
+  paintWidget(cr.get(), tree, canvas, fonts, measured);
   check(cairo_status(cr.get()), "painting");
   cairo_surface_flush(surface.get());
   return surface;
@@ -44,7 +45,8 @@ CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, doub
 
 std::string encodePng(cairo_surface_t* image) { return writePng(image); }
 
-std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFormat format, const FontLibrary& fonts) {
+std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFormat format, const FontLibrary& fonts,
+                        const PangoTextMeasurer* measured) {
   std::string bytes;
   {
     CairoSurfacePtr surface(format == ImageFormat::svg
@@ -53,7 +55,7 @@ std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFo
     check(cairo_surface_status(surface.get()), "vector surface");
     if (format == ImageFormat::svg) cairo_svg_surface_restrict_to_version(surface.get(), CAIRO_SVG_VERSION_1_1);
     CairoPtr cr(cairo_create(surface.get()));
-    paintWidget(cr.get(), tree, canvas, fonts);
+    paintWidget(cr.get(), tree, canvas, fonts, measured);
     check(cairo_status(cr.get()), "painting");
     cairo_surface_finish(surface.get());  // flushes the last bytes into `bytes`
   }
@@ -69,8 +71,9 @@ std::string renderWidget(const Node& root, const Environment& env, const WidgetC
 std::string renderWidget(const Node& root, const Environment& env, const WidgetCanvas& canvas, ImageFormat format,
                          const FontLibrary& fonts, TextMeasurer& text) {
   BoxTree tree = layOut(root, env, canvas, text);
-  if (format == ImageFormat::png) return encodePng(paintImage(tree, canvas, env.displayScale, fonts).get());
-  return paintVector(tree, canvas, format, fonts);
+  const auto* measured = dynamic_cast<const PangoTextMeasurer*>(&text);
+  if (format == ImageFormat::png) return encodePng(paintImage(tree, canvas, env.displayScale, fonts, measured).get());
+  return paintVector(tree, canvas, format, fonts, measured);
 }
 
 }  // namespace corvane

@@ -7,6 +7,7 @@
 #include "platform/host/canvas.hpp"
 #include "platform/ui/text/fonts.hpp"
 #include "platform/ui/text/gobject_ptr.hpp"
+#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/layout/layout.hpp"
 
 namespace corvane {
@@ -17,13 +18,16 @@ enum class ImageFormat { png, svg, pdf };
 BoxTree layOut(const Node& root, const Environment& env, const WidgetCanvas& canvas, TextMeasurer& text);
 
 // Paints a laid-out tree into a new ARGB image of the canvas at `scale`.
-CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, double scale, const FontLibrary& fonts);
+// `measured`: the measurer that laid it out, whose layouts are drawn as they are.
+CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, double scale, const FontLibrary& fonts,
+                           const PangoTextMeasurer* measured = nullptr);
 
 // The PNG bytes of an image surface.
 std::string encodePng(cairo_surface_t* image);
 
 // The SVG or PDF bytes of a laid-out tree, in points.
-std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFormat format, const FontLibrary& fonts);
+std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFormat format, const FontLibrary& fonts,
+                        const PangoTextMeasurer* measured = nullptr);
 
 // All of it: the encoded widget in `format`.
 std::string renderWidget(const Node& root, const Environment& env, const WidgetCanvas& canvas, ImageFormat format,

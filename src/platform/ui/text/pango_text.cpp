@@ -10,12 +10,13 @@ namespace {
 // Pango reads a negative height as a limit in lines; this many is no limit.
 constexpr int kNoLineLimit = -1000000;
 
-// The layout of a text already cut to what can be visible.
-GObjectPtr<PangoLayout> layoutOfShown(const FontLibrary& fonts, const std::string& shown, const Font& font,
-                                      std::optional<double> width, int maxLines) {
-  fonts.cover(shown);
+}  // namespace
+
+GObjectPtr<PangoLayout> makeWholeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
+                                            std::optional<double> width, int maxLines) {
+  fonts.cover(text);
   GObjectPtr<PangoLayout> layout(pango_layout_new(fonts.context()));
-  pango_layout_set_text(layout.get(), shown.data(), static_cast<int>(shown.size()));
+  pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
   auto description = FontLibrary::describe(font);
   pango_layout_set_font_description(layout.get(), description.get());
   // A word broken to fit is broken without a hyphen, as the toolkit does.
@@ -34,21 +35,33 @@ GObjectPtr<PangoLayout> layoutOfShown(const FontLibrary& fonts, const std::strin
   return layout;
 }
 
-}  // namespace
-
 GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
-                                       std::optional<double> width, int maxLines) {
-  return layoutOfShown(fonts, visibleText(text, textBudget(font.size, width, maxLines)), font, width, maxLines);
+                                       std::optional<double> width, int maxLines, std::optional<double> height) {
+  return makeWholeTextLayout(fonts, visibleText(text, textBudget(font.size, width, maxLines, height)), font, width, maxLines);
+}
+
+PangoTextMeasurer::Key PangoTextMeasurer::keyOf(const std::string& text, const Font& font,
+                                                std::optional<double> width, int maxLines,
+                                                std::optional<double> height) {
+  // Keyed by what is shaped, so a huge text is not copied into every key.
+  return {visibleText(text, textBudget(font.size, width, maxLines, height)), font.size,
+          font.weight ? static_cast<int>(*font.weight) : -1, font.design ? 1 : 0, width.value_or(-1), maxLines};
+}
+
+GObjectPtr<PangoLayout> PangoTextMeasurer::measuredLayout(const std::string& text, const Font& font,
+                                                          std::optional<double> width, int maxLines,
+                                                          std::optional<double> height) const {
+  auto it = cache_.find(keyOf(text, font, width, maxLines, height));
+  if (it == cache_.end()) return nullptr;
+  return GObjectPtr<PangoLayout>(PANGO_LAYOUT(g_object_ref(it->second.layout.get())));
 }
 
 TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font, std::optional<double> width,
-                                       int maxLines) {
-  // Keyed by what is shown, so a huge text is not copied into every key.
-  Key key{visibleText(text, textBudget(font.size, width, maxLines)), font.size, font.weight ? static_cast<int>(*font.weight) : -1, font.design ? 1 : 0,
-          width.value_or(-1), maxLines};
-  if (auto it = cache_.find(key); it != cache_.end()) return it->second;
+                                       int maxLines, std::optional<double> height) {
+  Key key = keyOf(text, font, width, maxLines, height);
+  if (auto it = cache_.find(key); it != cache_.end()) return it->second.metrics;
 
-  auto layout = layoutOfShown(fonts_, std::get<0>(key), font, width, maxLines);
+  auto layout = makeWholeTextLayout(fonts_, std::get<0>(key), font, width, maxLines);
   PangoRectangle logical;
   pango_layout_get_extents(layout.get(), nullptr, &logical);
   int ascentTop = 0, descentBottom = 0;
@@ -62,7 +75,7 @@ TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font
   if (width) m.size.width = std::min(m.size.width, std::max(0.0, *width));
   m.firstBaseline = pango_layout_get_baseline(layout.get()) / double(PANGO_SCALE);
   m.lineHeight = (descentBottom - ascentTop) / double(PANGO_SCALE);
-  cache_.emplace(std::move(key), m);
+  cache_.emplace(std::move(key), Measured{m, std::move(layout)});
   return m;
 }
 

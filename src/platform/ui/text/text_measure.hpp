@@ -21,8 +21,10 @@ class TextMeasurer {
   virtual ~TextMeasurer() = default;
   // `width`: wrap (or, at the line limit, cut with "…") at this width; none
   // lays the text out on one line per paragraph. `maxLines` 0: no limit.
+  // `height`: what the text is offered, if known; it bounds the part of a
+  // long text that is shaped, never the metrics of what can be seen.
   virtual TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width,
-                              int maxLines) = 0;
+                              int maxLines, std::optional<double> height) = 0;
 };
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "platform/ui/text/visible_text.hpp"
 
 #include <unicode/brkiter.h>
+#include <unicode/uchar.h>
 #include <unicode/utext.h>
 #include <unicode/utf8.h>
 
@@ -11,16 +12,16 @@
 namespace corvane {
 namespace {
 
-// No visible glyph of the widget's fonts advances less than a tenth of its
-// em (the narrowest, a hair space, is about that), and no line is shorter
-// than one em.
-constexpr double kNarrowestAdvanceEm = 0.1;
+// No grapheme that takes room advances less than this: Inter's narrowest
+// spacing glyph (the hair space) is 0.091 em, JetBrains Mono's all 0.6 em.
+// Graphemes that take no room (marks alone, format characters, default
+// ignorables) are not counted, see takesRoom. No line is shorter than one em.
+constexpr double kNarrowestAdvanceEm = 0.09;
 constexpr double kSmallestLineHeightEm = 1.0;
-// Wrapping by words can leave up to a word's width unused at the end of a
-// line: two lines hold at least one line's width of text.
-constexpr double kWrapWaste = 2;
-// A partly visible line, and the one whose start decides where "…" goes.
-constexpr std::size_t kExtraLines = 2;
+// One line past those that fit: the words after the last visible line are
+// kept or cut past the width, so the visible lines break as the whole text's
+// do, and a line limit still ends its last line with "…".
+constexpr std::size_t kExtraLines = 1;
 
 struct UTextClose {
   void operator()(UText* t) const noexcept { utext_close(t); }
@@ -41,6 +42,19 @@ bool startsParagraph(std::string_view s, std::size_t at) {
   return at < s.size() && nextParagraphSeparator(s.substr(0, std::min(s.size(), at + 3)), at) == at;
 }
 
+// Whether the grapheme starting at `at` takes room on a line. A run of
+// graphemes that take none costs shaping all the same, so only as many of
+// them go uncounted as the budget has graphemes; past that they count.
+bool takesRoom(std::string_view s, std::size_t at) {
+  UChar32 c = 0;
+  auto i = static_cast<int32_t>(at);
+  U8_NEXT(s.data(), i, static_cast<int32_t>(s.size()), c);
+  if (c < 0) return true;  // shown as U+FFFD
+  const auto type = u_charType(c);
+  return !(type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR ||
+           u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT));
+}
+
 // The pieces of `text` within the budget, as byte ranges appended to `out`.
 void cut(std::string_view text, const TextBudget& budget, std::string& out) {
   UErrorCode status = U_ZERO_ERROR;
@@ -52,7 +66,7 @@ void cut(std::string_view text, const TextBudget& budget, std::string& out) {
   }
   graphemes->setText(ut.get(), status);
   const std::size_t total = budget.graphemesPerLine * budget.lines;
-  std::size_t start = 0, pieceStart = 0, inLine = 0, counted = 0, paragraphs = 1;
+  std::size_t start = 0, pieceStart = 0, inLine = 0, counted = 0, paragraphs = 1, roomless = 0;
   for (int32_t end = graphemes->next(); end != icu::BreakIterator::DONE; end = graphemes->next()) {
     const auto stop = static_cast<std::size_t>(end);
     if (startsParagraph(text, start)) {
@@ -68,7 +82,7 @@ void cut(std::string_view text, const TextBudget& budget, std::string& out) {
       graphemes->following(static_cast<int32_t>(next));
       graphemes->previous();
       continue;
-    } else {
+    } else if (takesRoom(text, start) || ++roomless > total) {
       ++inLine;
       ++counted;
     }
@@ -105,15 +119,20 @@ std::string showControls(std::string_view text) {
 
 }  // namespace
 
-TextBudget textBudget(double fontSize, std::optional<double> width, int maxLines) {
+TextBudget textBudget(double fontSize, std::optional<double> width, int maxLines, std::optional<double> height) {
   const double em = std::max(fontSize, 1.0);
   TextBudget b;
   b.wraps = width.has_value();
+  // Nothing wider than the canvas shows more than the canvas does.
   double lineWidth = std::clamp(width.value_or(kLargestCanvasWidth), 0.0, kLargestCanvasWidth);
-  double perLine = std::ceil(lineWidth * (b.wraps ? kWrapWaste : 1) / (em * kNarrowestAdvanceEm));
-  b.graphemesPerLine = static_cast<std::size_t>(perLine) + 1;
-  b.lines = static_cast<std::size_t>(std::floor(kLargestCanvasHeight / (em * kSmallestLineHeightEm))) + kExtraLines;
-  if (maxLines > 0) b.lines = std::min(b.lines, static_cast<std::size_t>(maxLines));
+  b.graphemesPerLine = static_cast<std::size_t>(std::floor(lineWidth / (em * kNarrowestAdvanceEm))) + 1;
+  double lineRoom = std::clamp(height.value_or(kLargestCanvasHeight), 0.0, kLargestCanvasHeight);
+  std::size_t fit = static_cast<std::size_t>(std::floor(lineRoom / (em * kSmallestLineHeightEm)));
+  if (maxLines > 0) fit = std::min(fit, static_cast<std::size_t>(maxLines));
+  b.lines = fit + kExtraLines;
+  // On one line per paragraph nothing is ellipsized: a line limit is the
+  // number of paragraphs measured.
+  if (!b.wraps && maxLines > 0) b.lines = std::min(b.lines, static_cast<std::size_t>(maxLines));
   return b;
 }
 

@@ -26,8 +26,11 @@ struct TextBudget {
 };
 
 // The budget of a text at `fontSize` laid out at `width` (none: one line per
-// paragraph) with at most `maxLines` lines (0: no limit).
-TextBudget textBudget(double fontSize, std::optional<double> width, int maxLines);
+// paragraph, as wide as the widest canvas) with at most `maxLines` lines (0:
+// no limit) in `height` (none: the tallest canvas's): the lines that fit,
+// and one more, of as many graphemes as the narrowest glyph allows.
+TextBudget textBudget(double fontSize, std::optional<double> width, int maxLines,
+                      std::optional<double> height = std::nullopt);
 
 // `text` cut to `budget` at a grapheme boundary, with its controls made
 // visible: C0 controls (but tab, line feed and carriage return) and DEL

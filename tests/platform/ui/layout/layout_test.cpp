@@ -146,9 +146,10 @@ TEST(Layout, LongHandleIsCutAndTheCounterStaysAtTheTrailingEdge) {
 class SpyMeasurer final : public TextMeasurer {
  public:
   explicit SpyMeasurer(TextMeasurer& real) : real_(real) {}
-  TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines) override {
+  TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
+                      std::optional<double> height) override {
     asked.push_back({text, width, maxLines});
-    return real_.measure(text, font, width, maxLines);
+    return real_.measure(text, font, width, maxLines, height);
   }
   struct Question {
     std::string text;

@@ -51,23 +51,94 @@ TEST(VisibleText, CutsAtGraphemeBoundariesWithinTheBudget) {
 }
 
 TEST(VisibleText, BudgetCoversTheLargestCanvasAtTheFontSize) {
-  // Wrapped at 100 points in 10-point type: a tenth of an em per grapheme,
-  // twice over for what word wrapping leaves unused; 382 points of lines
-  // at least an em tall, plus two.
+  // Wrapped at 100 points in 10-point type: 0.09 em per grapheme at least;
+  // 382 points of lines at least an em tall, plus one.
   TextBudget wrapped = textBudget(10, 100, 0);
   EXPECT_TRUE(wrapped.wraps);
-  EXPECT_EQ(wrapped.graphemesPerLine, 201u);
-  EXPECT_EQ(wrapped.lines, 40u);
+  EXPECT_EQ(wrapped.graphemesPerLine, 112u);
+  EXPECT_EQ(wrapped.lines, 39u);
   // One line: the line limit bounds the lines; no width is the canvas's.
   TextBudget oneLine = textBudget(10, std::nullopt, 1);
   EXPECT_FALSE(oneLine.wraps);
-  EXPECT_EQ(oneLine.graphemesPerLine, 365u);
+  EXPECT_EQ(oneLine.graphemesPerLine, 405u);
   EXPECT_EQ(oneLine.lines, 1u);
   // A width wider than any canvas shows no more than the canvas.
   EXPECT_EQ(textBudget(10, 1e9, 0).graphemesPerLine, textBudget(10, kLargestCanvasWidth, 0).graphemesPerLine);
 }
 
+TEST(VisibleText, BudgetIsTheLinesThatFitWhatTheTextIsOfferedAndOneMore) {
+  struct Case {
+    const char* name;
+    std::optional<double> width;
+    int maxLines;
+    std::optional<double> height;
+    std::size_t perLine, lines;
+  };
+  const std::vector<Case> cases = {
+      {"no height: the tallest canvas", 100, 0, std::nullopt, 112, 39},
+      {"three lines fit in 30 points", 100, 0, 30, 112, 4},
+      {"less than a line: the one partly seen", 100, 0, 4, 112, 1},
+      {"the line limit when fewer lines", 100, 2, 300, 112, 3},
+      {"the height when fewer lines", 100, 5, 30, 112, 4},
+      {"taller than any canvas is the canvas", 100, 0, 1e9, 112, 39},
+      {"narrow column", 40, 0, 30, 45, 4},
+      {"no width: one canvas-wide line per paragraph", std::nullopt, 0, 30, 405, 4},
+  };
+  for (const Case& c : cases) {
+    TextBudget b = textBudget(10, c.width, c.maxLines, c.height);
+    EXPECT_EQ(b.graphemesPerLine, c.perLine) << c.name;
+    EXPECT_EQ(b.lines, c.lines) << c.name;
+  }
+}
+
+TEST(VisibleText, GraphemesThatTakeNoRoomAreNotCounted) {
+  const std::string zwsp = "\u200B";
+  auto times = [](const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+  };
+  struct Case {
+    std::string name, in, out;
+  };
+  const TextBudget three{3, 1, true};
+  const std::vector<Case> cases = {
+      {"zero-width spaces", zwsp + zwsp + zwsp + "abc", zwsp + zwsp + zwsp + "abc"},
+      {"a lone combining mark", "\u0301abc", "\u0301abc"},
+      {"soft hyphens", "a\u00ADb\u00ADc\u00ADd", "a\u00ADb\u00ADc"},
+      {"joiners and marks", "\u200D\u2060\uFEFFxyz!", "\u200D\u2060\uFEFFxyz"},
+      // No more of them go free than the budget has graphemes; past that
+      // they count, so a run of them costs no more than the budget.
+      {"a long run counts past the budget", times(zwsp, 10) + "abc", times(zwsp, 6)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(visibleText(c.in, three), c.out) << c.name;
+}
+
 FontLibrary& fonts() { return testing::sharedFonts(); }
+
+TEST(VisibleText, MeasuringWithTheHeightCutsAsPaintingWithTheLinesThatFit) {
+  // Layout measures with the offered height, then with the lines that fit
+  // in it; the painter knows only those lines. Both must shape the same text.
+  std::string words;
+  while (words.size() < 20'000) words += "lorem ipsum\ndolor ";
+  struct Case {
+    double fontSize, width, height;
+    int lineLimit;  // the box's own, 0: none
+  };
+  const std::vector<Case> cases = {{10, 100, 30, 0}, {10, 40, 12, 0},  {12.5, 300, 200, 0},
+                                   {10, 100, 300, 2}, {10.5, 80, 2000, 0}, {10, 100, 30, 1}};
+  PangoTextMeasurer measurer(fonts());
+  for (const Case& c : cases) {
+    const Font font = Font::system(c.fontSize);
+    const double lineHeight = measurer.measure("x", font, c.width, 0).lineHeight;
+    ASSERT_GE(lineHeight, c.fontSize) << "lines are at least an em tall";
+    int fit = std::max(1, static_cast<int>(c.height / lineHeight));
+    int lines = c.lineLimit > 0 ? std::min(c.lineLimit, fit) : fit;
+    EXPECT_EQ(visibleText(words, textBudget(c.fontSize, c.width, lines, c.height)),
+              visibleText(words, textBudget(c.fontSize, c.width, lines)))
+        << c.fontSize << " " << c.width << " " << c.height;
+  }
+}
 
 double measuredWidth(const std::string& text) {
   PangoTextMeasurer measurer(fonts());
@@ -108,6 +179,133 @@ TEST(PangoText, AWordBrokenToFitGetsNoHyphen) {
     for (GSList* r = static_cast<PangoLayoutLine*>(l->data)->runs; r; r = r->next)
       glyphs += static_cast<PangoGlyphItem*>(r->data)->glyphs->num_glyphs;
   EXPECT_EQ(glyphs, static_cast<int>(word.size()));
+}
+
+// A cut text is laid out as its whole form: the same lines, the same
+// extents, and "…" at the line limit where the whole text has it.
+TEST(PangoText, ACutTextLooksLikeTheWholeText) {
+  auto times = [](const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+  };
+  struct Case {
+    const char* name;
+    std::string text;
+    Font font;
+    std::optional<double> width;
+    int maxLines;
+  };
+  const std::vector<Case> cases = {
+      // Pango's line limit holds per paragraph; texts of fewer paragraphs
+      // than a canvas has lines are compared here.
+      {"a short paragraph, then a long one", "one\n" + times("gamma delta ", 300), Font::system(10), 100, 2},
+      {"one paragraph more than the limit", "one\ntwo\nthree", Font::system(10), 100, 2},
+      {"words", times("gamma delta ", 500), Font::system(10), 100, 3},
+      {"one long word", times("W", 5000), Font::system(10), 80, 2},
+      {"hair spaces, the narrowest glyph", times("\u200A", 3000) + "x", Font::system(10), 100, 2},
+      {"zero-width spaces", times(times("\u200B", 50) + "word ", 100), Font::system(10), 100, 3},
+      {"digits in monospace", times("1234567890", 500), Font::system(10, FontWeight::semibold, FontDesign::monospaced),
+       60, 4},
+      {"a long value in a cell", times("x", 5000), Font::system(10), 50, 1},
+      // On one line, a canvas's width of the narrowest glyphs and what follows.
+      {"hair spaces on one line", times("\u200A", 330) + "x", Font::system(10), std::nullopt, 0},
+      {"zero-width spaces on one line", times("\u200B", 500) + "abc", Font::system(10), std::nullopt, 0},
+  };
+  for (const Case& c : cases) {
+    auto cut = makeTextLayout(fonts(), c.text, c.font, c.width, c.maxLines);
+    auto whole = makeWholeTextLayout(fonts(), c.text, c.font, c.width, c.maxLines);
+    EXPECT_EQ(pango_layout_get_line_count(cut.get()), pango_layout_get_line_count(whole.get())) << c.name;
+    EXPECT_EQ(pango_layout_is_ellipsized(cut.get()), pango_layout_is_ellipsized(whole.get())) << c.name;
+    PangoRectangle a, b;
+    pango_layout_get_extents(cut.get(), nullptr, &a);
+    pango_layout_get_extents(whole.get(), nullptr, &b);
+    EXPECT_EQ(a.width, b.width) << c.name;
+    EXPECT_EQ(a.height, b.height) << c.name;
+    const std::string shown = pango_layout_get_text(cut.get());
+    int lines = std::min(pango_layout_get_line_count(cut.get()), pango_layout_get_line_count(whole.get()));
+    for (int i = 0; i + 1 < lines; ++i) {  // the last may hold the rest, ellipsized
+      PangoLayoutLine* x = pango_layout_get_line_readonly(cut.get(), i);
+      PangoLayoutLine* y = pango_layout_get_line_readonly(whole.get(), i);
+      EXPECT_EQ(shown.substr(x->start_index, x->length), c.text.substr(y->start_index, y->length))
+          << c.name << ", line " << i;
+    }
+  }
+}
+
+// The painter cuts a text at the canvas's bottom: every line that starts
+// above it is the whole text's line, and "…" stays where it was.
+TEST(PangoText, ACutAtTheCanvasBottomKeepsEveryLineAboveIt) {
+  std::string words, letters;
+  while (words.size() < 6'000) words += "gamma delta ";
+  while (letters.size() < 5'000) letters += "x";
+  struct Case {
+    const char* name;
+    const std::string& text;
+    double width, height;
+    int maxLines;
+  };
+  const std::vector<Case> cases = {
+      {"words", words, 100, 50, 0},       {"words, a sliver", words, 100, 3, 0},
+      {"one long word", letters, 45, 120, 0}, {"line limit past the bottom", words, 100, 20, 6},
+      {"line limit above the bottom", words, 100, 200, 3},
+  };
+  const Font font = Font::system(10);
+  for (const Case& c : cases) {
+    auto cut = makeTextLayout(fonts(), c.text, font, c.width, c.maxLines, c.height);
+    auto whole = makeWholeTextLayout(fonts(), c.text, font, c.width, c.maxLines);
+    const std::string shown = pango_layout_get_text(cut.get());
+    std::vector<double> tops;  // of the whole text's lines
+    {
+      PangoLayoutIterPtr it(pango_layout_get_iter(whole.get()));
+      do {
+        int top = 0, bottom = 0;
+        pango_layout_iter_get_line_yrange(it.get(), &top, &bottom);
+        tops.push_back(top / double(PANGO_SCALE));
+      } while (pango_layout_iter_next_line(it.get()));
+    }
+    const int cutLines = pango_layout_get_line_count(cut.get());
+    int checked = 0;
+    for (int i = 0; i < static_cast<int>(tops.size()) && tops[i] < c.height; ++i, ++checked) {
+      ASSERT_LT(i, cutLines) << c.name << ": the cut ends above the bottom";
+      PangoLayoutLine* a = pango_layout_get_line_readonly(cut.get(), i);
+      PangoLayoutLine* b = pango_layout_get_line_readonly(whole.get(), i);
+      PangoRectangle ea, eb;
+      pango_layout_line_get_extents(a, nullptr, &ea);
+      pango_layout_line_get_extents(b, nullptr, &eb);
+      EXPECT_EQ(ea.width, eb.width) << c.name << ", line " << i;
+      if (i + 1 < static_cast<int>(tops.size())) {  // the last may hold the rest, ellipsized
+        EXPECT_EQ(shown.substr(a->start_index, a->length), c.text.substr(b->start_index, b->length))
+            << c.name << ", line " << i;
+      }
+    }
+    EXPECT_GT(checked, 0) << c.name;
+  }
+}
+
+// The painter draws the layout the measurer made for the same question, so
+// what is drawn is what was measured and nothing is shaped twice.
+TEST(PangoText, TheMeasuredLayoutIsKeptForExactlyTheQuestionAsked) {
+  std::string value;
+  while (value.size() < 5'000) value += "x";
+  PangoTextMeasurer measurer(fonts());
+  const Font font = Font::system(10, FontWeight::semibold, FontDesign::monospaced);
+  const TextMetrics m = measurer.measure(value, font, 46, 0, std::nullopt);
+  auto kept = measurer.measuredLayout(value, font, 46, 0, std::nullopt);
+  ASSERT_TRUE(kept);
+  PangoRectangle logical;
+  pango_layout_get_extents(kept.get(), nullptr, &logical);
+  EXPECT_EQ(logical.height / double(PANGO_SCALE), m.size.height);
+  EXPECT_EQ(std::string(pango_layout_get_text(kept.get())), visibleText(value, textBudget(10, 46, 0)));
+  struct Case {
+    const char* name;
+    std::optional<double> width;
+    int lines;
+    std::optional<double> height;
+  };
+  const std::vector<Case> notAsked = {
+      {"another width", 50, 0, std::nullopt}, {"a line limit", 46, 2, std::nullopt}, {"a height", 46, 0, 30}};
+  for (const Case& c : notAsked) EXPECT_FALSE(measurer.measuredLayout(value, font, c.width, c.lines, c.height)) << c.name;
 }
 
 }  // namespace
