@@ -31,7 +31,10 @@ class FakeMeasurer final : public TextMeasurer {
   };
   std::vector<Question> asked;
 
-  TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines) override {
+  // The offered height only bounds how much of a long text is shaped; a fake
+  // that shapes nothing has no use for it.
+  TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
+                      std::optional<double> /*height*/) override {
     asked.push_back({text, width, maxLines});
     std::vector<std::string> lines = layOut(text, font, width, maxLines);
     std::size_t longest = 0;
