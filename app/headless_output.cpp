@@ -26,7 +26,7 @@ HeadlessOutput::~HeadlessOutput() {
     if (picture.flushTimer) g_source_remove(picture.flushTimer);
 }
 
-void HeadlessOutput::event(std::string line) const {
+void HeadlessOutput::event(const std::string& line) const {
   if (events_) std::cout << line << '\n' << std::flush;  // read line by line as it happens
 }
 

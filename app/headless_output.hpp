@@ -45,7 +45,7 @@ class HeadlessOutput final : public HostListener {
 
   void write(Picture& picture);
   static gboolean onFlush(gpointer picture);
-  void event(std::string line) const;
+  void event(const std::string& line) const;
 
   std::string folder_;
   double interval_;

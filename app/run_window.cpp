@@ -163,7 +163,7 @@ class DesktopOutput final : public HostListener {
   // The menu's Size: this window shows another family, unless a window of
   // that family is already open.
   void resize(WidgetFamily from, WidgetFamily to) {
-    if (from == to || windows_.count(to) || !windows_.count(from)) return;
+    if (from == to || windows_.contains(to) || !windows_.contains(from)) return;
     auto node = windows_.extract(from);
     node.key() = to;
     Shown& s = windows_.insert(std::move(node)).position->second;

@@ -66,7 +66,7 @@ struct WidgetWindow::Impl {
   gulong screenHandler = 0, addedHandler = 0, removedHandler = 0, monitorsHandler = 0, sizeHandler = 0;
 
   Impl(WindowPicture& p, std::string_view f, WindowPlacement pl, WindowActions a)
-      : picture(p), family(f), placement(std::move(pl)), actions(std::move(a)) {}
+      : picture(p), family(f), placement(pl), actions(std::move(a)) {}
 
   GdkDisplay* display() const { return gtk_widget_get_display(window); }
 
@@ -142,7 +142,7 @@ struct WidgetWindow::Impl {
   // Without a compositor, transparent pixels show black: cut the corners
   // with a shape of the rounded rectangle at the window's device pixels. With
   // one, no shape, so antialiased corners blend with what is behind.
-  void updateShape() {
+  void updateShape() const {
     GdkWindow* gdkWindow = gtk_widget_get_window(window);
     if (!gdkWindow || !isX11(display())) return;
     Display* x = GDK_DISPLAY_XDISPLAY(display());
@@ -170,7 +170,7 @@ struct WidgetWindow::Impl {
     gtk_window_resize(GTK_WINDOW(window), int(std::lround(size.width)), int(std::lround(size.height)));
   }
 
-  void updateAccessible() {
+  void updateAccessible() const {
     AtkObject* a = gtk_widget_get_accessible(area);
     atk_object_set_name(a, kTitle);
     const std::string text = picture.description();
@@ -285,7 +285,7 @@ struct WidgetWindow::Impl {
 
 WidgetWindow::WidgetWindow(GtkApplication* app, WindowPicture& picture, std::string_view family,
                            WindowPlacement placement, WindowActions actions)
-    : impl_(std::make_unique<Impl>(picture, family, std::move(placement), std::move(actions))) {
+    : impl_(std::make_unique<Impl>(picture, family, placement, std::move(actions))) {
   Impl& m = *impl_;
   m.owner = this;
   m.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);

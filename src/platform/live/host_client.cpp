@@ -27,7 +27,7 @@ Told tellSocket(const std::string& path, const std::string& line) {
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return Told::no;
-  std::unique_ptr<int, void (*)(int*)> guard(&fd, [](int* f) { ::close(*f); });
+  std::unique_ptr<int, void (*)(const int*)> guard(&fd, [](const int* f) { ::close(*f); });
   timeval timeout{kReplyTimeoutSeconds, 0};
   ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
   ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));

@@ -363,14 +363,14 @@ double LayoutEngine::placeGridRow(Box& b, const GridPlan& plan, std::size_t row,
   return h;
 }
 
-void layoutWidget(BoxTree& tree, const WidgetCanvas& g, TextMeasurer& text, double displayScale) {
+void layoutWidget(BoxTree& tree, const WidgetCanvas& canvas, TextMeasurer& text, double displayScale) {
   LayoutEngine engine(text, displayScale);
-  engine.setViewport({0, 0, g.width, g.height});
-  const double w = std::max(0.0, g.width - 2 * g.margin);
-  const double h = std::max(0.0, g.height - 2 * g.margin);
+  engine.setViewport({0, 0, canvas.width, canvas.height});
+  const double w = std::max(0.0, canvas.width - 2 * canvas.margin);
+  const double h = std::max(0.0, canvas.height - 2 * canvas.margin);
   Proposal content{w, h};
   Size s = engine.size(tree.root, content);
-  engine.place(tree.root, content, g.margin + (w - s.width) / 2, g.margin + (h - s.height) / 2);
+  engine.place(tree.root, content, canvas.margin + (w - s.width) / 2, canvas.margin + (h - s.height) / 2);
 }
 
 }  // namespace corvane

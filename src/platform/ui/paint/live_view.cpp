@@ -126,6 +126,7 @@ std::optional<Rect> LiveView::update() {
   std::vector<Placement> before;
   collectLeaves(boxes_.root, before);
   std::vector<Rect> changedBefore;
+  changedBefore.reserve(changed.size());
   for (const Box* b : changed) changedBefore.push_back(b->frame);
   layoutWidget(boxes_, canvas_, *text_, env_.displayScale);
   std::vector<Placement> after;

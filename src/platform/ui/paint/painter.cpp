@@ -95,16 +95,16 @@ void paintBox(cairo_t* cr, const Box& b, const Painting& with) {
 
 }  // namespace
 
-void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& g, const FontLibrary& fonts,
+void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, const FontLibrary& fonts,
                  const PangoTextMeasurer* measured) {
   cairo_save(cr);
-  roundedRect(cr, g.width, g.height, g.cornerRadius);
+  roundedRect(cr, canvas.width, canvas.height, canvas.cornerRadius);
   cairo_clip(cr);
   if (tree.background) {
     setColor(cr, *tree.background);
     cairo_paint(cr);
   }
-  paintBox(cr, tree.root, Painting{fonts, measured, g.height});
+  paintBox(cr, tree.root, Painting{fonts, measured, canvas.height});
   cairo_restore(cr);
 }
 

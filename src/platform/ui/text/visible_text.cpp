@@ -94,6 +94,7 @@ void cut(std::string_view text, const TextBudget& budget, std::string& out) {
 void appendUtf8(std::string& out, UChar32 c) {
   char buffer[U8_MAX_LENGTH];
   int32_t length = 0;
+  // NOLINTNEXTLINE(readability-simplify-subscript-expr): inside ICU's macro
   U8_APPEND_UNSAFE(buffer, length, c);
   out.append(buffer, static_cast<std::size_t>(length));
 }

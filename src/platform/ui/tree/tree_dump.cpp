@@ -1,5 +1,7 @@
 #include "platform/ui/tree/tree_dump.hpp"
 
+#include <algorithm>
+
 #include "platform/ui/text/text_case.hpp"
 
 namespace corvane {
@@ -141,8 +143,9 @@ class Dumper {
 
   void node(const Node& n, Inherited inherited) {
     // The modifier applied first (the innermost) wins, as in the layout.
-    for (auto it = n.modifiers.rbegin(); it != n.modifiers.rend(); ++it)
-      if (const auto* tc = std::get_if<TextCaseModifier>(&*it)) inherited.textCase = tc->textCase;
+    std::for_each(n.modifiers.rbegin(), n.modifiers.rend(), [&](const Modifier& m) {
+      if (const auto* tc = std::get_if<TextCaseModifier>(&m)) inherited.textCase = tc->textCase;
+    });
     out_.beginObject();
     if (n.type == NodeType::view) {
       out_.key("view").string(n.viewName);
