@@ -48,7 +48,8 @@ bool startsParagraph(std::string_view s, std::size_t at) {
 bool takesRoom(std::string_view s, std::size_t at) {
   UChar32 c = 0;
   auto i = static_cast<int32_t>(at);
-  U8_NEXT(s.data(), i, static_cast<int32_t>(s.size()), c);
+  const char* bytes = s.data();
+  U8_NEXT(bytes, i, static_cast<int32_t>(s.size()), c);
   if (c < 0) return true;  // shown as U+FFFD
   const auto type = u_charType(c);
   return !(type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR ||
@@ -103,10 +104,11 @@ std::string showControls(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   const auto length = static_cast<int32_t>(text.size());
+  const char* bytes = text.data();
   for (int32_t i = 0; i < length;) {
     int32_t from = i;
     UChar32 c = 0;
-    U8_NEXT(text.data(), i, length, c);
+    U8_NEXT(bytes, i, length, c);
     if (c < 0 || (c >= 0x80 && c <= 0x9F)) {
       appendUtf8(out, 0xFFFD);
     } else if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
@@ -128,7 +130,7 @@ TextBudget textBudget(double fontSize, std::optional<double> width, int maxLines
   double lineWidth = std::clamp(width.value_or(kLargestCanvasWidth), 0.0, kLargestCanvasWidth);
   b.graphemesPerLine = static_cast<std::size_t>(std::floor(lineWidth / (em * kNarrowestAdvanceEm))) + 1;
   double lineRoom = std::clamp(height.value_or(kLargestCanvasHeight), 0.0, kLargestCanvasHeight);
-  std::size_t fit = static_cast<std::size_t>(std::floor(lineRoom / (em * kSmallestLineHeightEm)));
+  auto fit = static_cast<std::size_t>(std::floor(lineRoom / (em * kSmallestLineHeightEm)));
   if (maxLines > 0) fit = std::min(fit, static_cast<std::size_t>(maxLines));
   b.lines = fit + kExtraLines;
   // On one line per paragraph nothing is ellipsized: a line limit is the
