@@ -27,9 +27,7 @@ void addEnvironmentOptions(CLI::App& cmd, EnvironmentOptions& e) {
   cmd.add_option("--timezone", e.timeZone, "IANA time zone, e.g. Europe/Berlin (default: TZ, then the system's)");
 }
 
-Clock clockFor(const EnvironmentOptions& options) {
-  return options.now ? fixedClock(Date{*options.now}) : wallClock();
-}
+Clock clockFor(const EnvironmentOptions& options) { return options.now ? fixedClock(Date{*options.now}) : wallClock(); }
 
 Entry resolveEntry(const SourceOptions& s, const EnvironmentOptions& e) {
   const Clock clock = clockFor(e);

@@ -35,11 +35,11 @@ class HeadlessOutput final : public HostListener {
     HeadlessOutput* owner = nullptr;
     WidgetFamily family{};
     const LiveView* view = nullptr;
-    guint flushTimer = 0;            // a change waits for the end of the interval
+    guint flushTimer = 0;  // a change waits for the end of the interval
     CairoSurfacePtr surface;
-    std::optional<Rect> unpainted;   // changed since the last paint
+    std::optional<Rect> unpainted;  // changed since the last paint
     std::optional<Date> lastWritten;
-    bool unwritten = false;          // the file is behind the picture (a write failed)
+    bool unwritten = false;  // the file is behind the picture (a write failed)
     bool failureReported = false;
   };
 

@@ -6,8 +6,8 @@
 
 #include "app/entry_source.hpp"
 #include "app/exit_codes.hpp"
-#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/paint/render.hpp"
+#include "platform/ui/text/pango_text.hpp"
 #include "support/file_io.hpp"
 #include "timeline/today_widget.hpp"
 
@@ -73,7 +73,9 @@ void addRenderCommand(CLI::App& app) {
   cmd->add_option("--family", o->family, "a family (small, medium, large, extraLarge, ...) or all")
       ->capture_default_str();
   cmd->add_option("--format", o->format, "png, svg or pdf")->capture_default_str();
-  cmd->add_option("--scale", o->scale, "pixels per point for PNG")->check(CLI::IsMember({1, 2, 3}))->capture_default_str();
+  cmd->add_option("--scale", o->scale, "pixels per point for PNG")
+      ->check(CLI::IsMember({1, 2, 3}))
+      ->capture_default_str();
   cmd->add_option("--out", o->out,
                   "output file; with --family all a folder (default: out/), files named widget-FAMILY.FORMAT");
   addEnvironmentOptions(*cmd, o->env);

@@ -40,7 +40,8 @@ void checkFolder(const std::string& folder) {
   std::error_code ec;
   if (!std::filesystem::is_directory(folder, ec))
     throw CommandFailure(kExitUsage, folder + ": " + (ec ? ec.message() : std::string("not a folder")));
-  if (::access(folder.c_str(), W_OK | X_OK) != 0) throw CommandFailure(kExitUsage, folder + ": " + std::strerror(errno));
+  if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    throw CommandFailure(kExitUsage, folder + ": " + std::strerror(errno));
 }
 
 struct MainLoop {
@@ -79,7 +80,8 @@ void runHeadless(const RunOptions& o) {
   HostSettings settings;
   settings.families = families;
   settings.environment = resolveEnvironment(o.env, families.front(), o.scale);
-  settings.clock = o.env.now || o.speed != 1 ? HostClock(Date{o.env.now.value_or(wallClockNow())}, o.speed) : HostClock();
+  settings.clock =
+      o.env.now || o.speed != 1 ? HostClock(Date{o.env.now.value_or(wallClockNow())}, o.speed) : HostClock();
 
   // The provider reads the chosen file (or the user's) by the store's rules
   // on the host's clock; a missing or invalid file is an empty state.
@@ -101,10 +103,13 @@ void runHeadless(const RunOptions& o) {
   SignalSources signals;
   signals.ids.push_back(g_unix_signal_add(SIGINT, &MainLoop::quit, &loop));
   signals.ids.push_back(g_unix_signal_add(SIGTERM, &MainLoop::quit, &loop));
-  signals.ids.push_back(g_unix_signal_add(SIGHUP, +[](gpointer h) -> gboolean {
-    static_cast<WidgetHost*>(h)->requestReload();
-    return G_SOURCE_CONTINUE;
-  }, &host));
+  signals.ids.push_back(g_unix_signal_add(
+      SIGHUP,
+      +[](gpointer h) -> gboolean {
+        static_cast<WidgetHost*>(h)->requestReload();
+        return G_SOURCE_CONTINUE;
+      },
+      &host));
   host.start();
   g_main_loop_run(loop.loop);
 }
@@ -132,7 +137,8 @@ void addRunCommands(CLI::App& app) {
   run->callback([o, window] {
     if (o->headless) return runHeadless(*o);
     // Pictures in a folder are what a headless run keeps; a window run has none.
-    if (!o->out.empty()) throw CommandFailure(kExitUsage, "a window run writes no pictures: use run --headless --out DIR");
+    if (!o->out.empty())
+      throw CommandFailure(kExitUsage, "a window run writes no pictures: use run --headless --out DIR");
     window->families = o->families;
     window->snapshotFile = o->snapshotFile;
     window->env = o->env;

@@ -89,7 +89,8 @@ class DesktopOutput final : public HostListener {
     const std::string name(familyShortName(family));
     Shown& s = windows_[family];
     s.picture = std::make_unique<LivePicture>(
-        family, fonts_, [this, family](const LiveView& v) { drawn(family, v); }, [this, family](int scale) { scaleSeen(family, scale); });
+        family, fonts_, [this, family](const LiveView& v) { drawn(family, v); },
+        [this, family](int scale) { scaleSeen(family, scale); });
     // Several widgets line up along the edge from the chosen corner.
     WindowPlacement placement{corner_, options_.margin, nextOffset_, options_.monitor, places_.place(name)};
     nextOffset_ += s.picture->size().width + options_.margin;
@@ -252,7 +253,8 @@ void runWindows(const WindowRunOptions& o) {
   std::vector<WidgetFamily> families;
   for (const std::string& f : names) {
     if (!isWindowFamily(f)) throw CommandFailure(kExitUsage, "a window shows small, medium or large, not " + f);
-    if (std::find(families.begin(), families.end(), parseFamily(f)) == families.end()) families.push_back(parseFamily(f));
+    if (std::find(families.begin(), families.end(), parseFamily(f)) == families.end())
+      families.push_back(parseFamily(f));
   }
   if (!(o.speed > 0)) throw CommandFailure(kExitUsage, "--speed must be more than 0");
 
@@ -280,7 +282,8 @@ void runWindows(const WindowRunOptions& o) {
   HostSettings settings;
   settings.families = families;
   settings.environment = resolveEnvironment(o.env, families.front(), startScale(o.monitor));
-  settings.clock = o.env.now || o.speed != 1 ? HostClock(Date{o.env.now.value_or(wallClockNow())}, o.speed) : HostClock();
+  settings.clock =
+      o.env.now || o.speed != 1 ? HostClock(Date{o.env.now.value_or(wallClockNow())}, o.speed) : HostClock();
   SnapshotSource snapshots = SnapshotSource::store();
   if (!o.snapshotFile.empty()) snapshots.load = [file = o.snapshotFile] { return Store::loadFrom(file); };
   if (o.env.now) snapshots.sample = [at = *o.env.now] { return Store::makeSample(at); };
@@ -309,10 +312,13 @@ void runWindows(const WindowRunOptions& o) {
     return G_SOURCE_CONTINUE;
   };
   std::vector<guint> signals{g_unix_signal_add(SIGINT, quit, loop.get()), g_unix_signal_add(SIGTERM, quit, loop.get()),
-                             g_unix_signal_add(SIGHUP, +[](gpointer h) -> gboolean {
-                               static_cast<WidgetHost*>(h)->requestReload();
-                               return G_SOURCE_CONTINUE;
-                             }, &host)};
+                             g_unix_signal_add(
+                                 SIGHUP,
+                                 +[](gpointer h) -> gboolean {
+                                   static_cast<WidgetHost*>(h)->requestReload();
+                                   return G_SOURCE_CONTINUE;
+                                 },
+                                 &host)};
   host.start();
   output.started();
   g_main_loop_run(loop.get());

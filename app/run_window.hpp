@@ -19,9 +19,9 @@ constexpr int kExitDisplayLost = 3;
 struct WindowRunOptions {
   std::vector<std::string> families;  // none: medium
   std::string position = "top-right";
-  double margin = 24;                 // points
+  double margin = 24;  // points
   std::optional<int> monitor;
-  std::string snapshotFile;           // none: the user's
+  std::string snapshotFile;  // none: the user's
   EnvironmentOptions env;
   double speed = 1;
   bool events = false;

@@ -5,8 +5,8 @@
 
 #include "app/entry_json.hpp"
 #include "app/entry_source.hpp"
-#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/paint/render.hpp"
+#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/tree/tree_dump.hpp"
 #include "timeline/today_widget.hpp"
 

@@ -47,7 +47,8 @@ const std::vector<std::pair<std::string, std::function<void(Snapshot&)>>> kFiles
      [](Snapshot& d) {
        auto& plan = running(d).plan;
        plan.clear();
-       for (int i = 0; i < 100000; ++i) plan.push_back({"Cell " + std::to_string(i), std::to_string(i % 17) + "/17", i % 9 ? "" : "full"});
+       for (int i = 0; i < 100000; ++i)
+         plan.push_back({"Cell " + std::to_string(i), std::to_string(i % 17) + "/17", i % 9 ? "" : "full"});
      }},
     {"note-1mb", [](Snapshot& d) { running(d).note = words(1 << 20); }},
     {"cells-5000-chars",

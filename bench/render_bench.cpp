@@ -5,8 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include "data/store.hpp"
-#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/paint/render.hpp"
+#include "platform/ui/text/pango_text.hpp"
 #include "support/pinned.hpp"
 #include "timeline/today_widget.hpp"
 

@@ -44,8 +44,8 @@ void BM_FullRedraw(benchmark::State& state) {
   for (auto _ : state) {
     now += 1;
     Environment env = testing::pinnedEnvironment(family, now, 2);
-    BoxTree tree = layOut(compose(TodayContent{}(Entry{Date{now}, Store::makeSample(kAt)}), env), env,
-                          canvasFor(family), text);
+    BoxTree tree =
+        layOut(compose(TodayContent{}(Entry{Date{now}, Store::makeSample(kAt)}), env), env, canvasFor(family), text);
     benchmark::DoNotOptimize(paintImage(tree, canvasFor(family), 2, testing::sharedFonts()));
   }
 }

@@ -29,16 +29,40 @@ using namespace corvane;
 // and paragraph separators, noncharacters and private use (valid UTF-8 that
 // looks wrong), scripts that need fallback fonts.
 constexpr std::array<std::string_view, 34> kPieces = {
-    "quiet_orchard", "Likes", "11/17", " ", "@",
-    "\u202E", "\u202D", "\u202C", "\u200F", "\u200E", "\u2067", "\u2069",  // overrides, marks, isolates
-    "\u0645\u0631\u062D\u0628\u0627", "\u05E9\u05DC\u05D5\u05DD",          // Arabic, Hebrew
-    "\u0301", "\u0336\u0336\u0336", "e\u0301\u0302\u0303\u0304",             // combining marks
-    "\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466",           // a ZWJ family
-    "\U0001F3F3\uFE0F\u200D\U0001F308", "\U0001F1FA\U0001F1F8", "\U0001F44D\U0001F3FD",
-    std::string_view("\0", 1), "\x01\x07\x1B", "\t", "\n", "\r\n", "\x7F", "\u0085\u2028\u2029",
-    "\uFEFF", "\uFFFD", "\uFFFF\U0010FFFF", "\uE000",                        // BOM, noncharacters, private use
-    "\u6771\u4EAC\u3067\u4F1A\u3044\u307E\u3057\u3087\u3046",                // CJK
-    "\u0E01\u0E33\u0E25\u0E31\u0E07",                                        // Thai (no spaces)
+    "quiet_orchard",
+    "Likes",
+    "11/17",
+    " ",
+    "@",
+    "\u202E",
+    "\u202D",
+    "\u202C",
+    "\u200F",
+    "\u200E",
+    "\u2067",
+    "\u2069",  // overrides, marks, isolates
+    "\u0645\u0631\u062D\u0628\u0627",
+    "\u05E9\u05DC\u05D5\u05DD",  // Arabic, Hebrew
+    "\u0301",
+    "\u0336\u0336\u0336",
+    "e\u0301\u0302\u0303\u0304",                                   // combining marks
+    "\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466",  // a ZWJ family
+    "\U0001F3F3\uFE0F\u200D\U0001F308",
+    "\U0001F1FA\U0001F1F8",
+    "\U0001F44D\U0001F3FD",
+    std::string_view("\0", 1),
+    "\x01\x07\x1B",
+    "\t",
+    "\n",
+    "\r\n",
+    "\x7F",
+    "\u0085\u2028\u2029",
+    "\uFEFF",
+    "\uFFFD",
+    "\uFFFF\U0010FFFF",
+    "\uE000",                                                  // BOM, noncharacters, private use
+    "\u6771\u4EAC\u3067\u4F1A\u3044\u307E\u3057\u3087\u3046",  // CJK
+    "\u0E01\u0E33\u0E25\u0E31\u0E07",                          // Thai (no spaces)
 };
 
 std::string hostileString(FuzzedDataProvider& in) {
@@ -55,8 +79,8 @@ std::string hostileString(FuzzedDataProvider& in) {
 }
 
 std::int64_t count(FuzzedDataProvider& in) {
-  constexpr std::array<std::int64_t, 7> kEdges = {std::numeric_limits<std::int64_t>::min(),
-                                                  std::numeric_limits<std::int64_t>::max(), -1, 0, 1, 2, 100};
+  constexpr std::array<std::int64_t, 7> kEdges = {
+      std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(), -1, 0, 1, 2, 100};
   return in.ConsumeBool() ? kEdges[in.ConsumeIntegralInRange<std::size_t>(0, kEdges.size() - 1)]
                           : in.ConsumeIntegral<std::int64_t>();
 }
@@ -71,9 +95,20 @@ constexpr double kNow = 1765208700;  // the drawing clock, pinned
 double time(FuzzedDataProvider& in) {
   constexpr double inf = std::numeric_limits<double>::infinity();
   constexpr std::array<double, 14> kEdges = {
-      0, -0.0, kNow, kNow - 900, kNow - 900.001, kNow + 3600, 1e308, -1e308, inf, -inf,
-      std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::denorm_min(),
-      9223372036854775808.0, -std::numeric_limits<double>::max(),
+      0,
+      -0.0,
+      kNow,
+      kNow - 900,
+      kNow - 900.001,
+      kNow + 3600,
+      1e308,
+      -1e308,
+      inf,
+      -inf,
+      std::numeric_limits<double>::quiet_NaN(),
+      std::numeric_limits<double>::denorm_min(),
+      9223372036854775808.0,
+      -std::numeric_limits<double>::max(),
   };
   if (in.ConsumeBool()) return kEdges[in.ConsumeIntegralInRange<std::size_t>(0, kEdges.size() - 1)];
   return in.ConsumeFloatingPoint<double>();
@@ -101,7 +136,8 @@ Snapshot snapshot(FuzzedDataProvider& in) {
       list.push_back(list.back());
       continue;
     }
-    Account account{hostileString(in), state(in, {"run", "err", "idle", ""}), count(in), cap(in), hostileString(in), {}};
+    Account account{
+        hostileString(in), state(in, {"run", "err", "idle", ""}), count(in), cap(in), hostileString(in), {}};
     const int cells = in.ConsumeBool() ? in.ConsumeIntegralInRange(0, 8) : in.ConsumeIntegralInRange(0, 400);
     for (int c = 0; c < cells; ++c) {
       if (in.remaining_bytes() == 0 && !account.plan.empty()) {

@@ -48,9 +48,8 @@ std::optional<Snapshot> Store::loadFrom(const std::string& path) {
   // that is invalid and has been left alone is decided at once.
   constexpr int kReads = 4;  // the first and three more
   // Growing pauses, so the later reads fall at moments apart from the first.
-  constexpr std::chrono::milliseconds kPauses[kReads - 1] = {std::chrono::milliseconds(2),
-                                                             std::chrono::milliseconds(10),
-                                                             std::chrono::milliseconds(40)};
+  constexpr std::chrono::milliseconds kPauses[kReads - 1] = {
+      std::chrono::milliseconds(2), std::chrono::milliseconds(10), std::chrono::milliseconds(40)};
   constexpr double kMomentAgo = 2.0;  // seconds, either way (clocks are coarse)
   for (int attempt = 0;; ++attempt) {
     const bool last = attempt + 1 == kReads;
@@ -73,8 +72,8 @@ std::optional<Snapshot> Store::load() {
 
 Snapshot Store::makeSample(double at) {
   std::vector<PlanCell> plan = {
-      {"Likes", "11/17", ""}, {"Comments", "2/6", ""}, {"Stories", "7/11", ""},
-      {"Feed", "9/9", "full"}, {"Follows", "1/5", ""}, {"Shares", "\u2013", "off"},
+      {"Likes", "11/17", ""},  {"Comments", "2/6", ""}, {"Stories", "7/11", ""},
+      {"Feed", "9/9", "full"}, {"Follows", "1/5", ""},  {"Shares", "\u2013", "off"},
   };
   std::vector<Account> accounts = {
       {"harbor_lantern", "err", 0, 30, "Needs you", {}},

@@ -104,9 +104,10 @@ FileRead readRegularFile(const std::string& path) {
   if (!read.bytes) return read;
   // A writer may have rewritten the file in place while it was read, or
   // renamed another file over the path (this descriptor still reads the old).
-  struct stat after {}, atPath {};
-  read.changed = ::fstat(raw, &after) != 0 || ::stat(path.c_str(), &atPath) != 0 ||
-                 after.st_size != before.st_size || !sameTime(after.st_mtim, before.st_mtim) ||
+  struct stat after {
+  }, atPath{};
+  read.changed = ::fstat(raw, &after) != 0 || ::stat(path.c_str(), &atPath) != 0 || after.st_size != before.st_size ||
+                 !sameTime(after.st_mtim, before.st_mtim) ||
                  read.bytes->size() != static_cast<std::size_t>(after.st_size) || atPath.st_dev != after.st_dev ||
                  atPath.st_ino != after.st_ino;
   read.modified = static_cast<double>(after.st_mtim.tv_sec) + static_cast<double>(after.st_mtim.tv_nsec) * 1e-9;

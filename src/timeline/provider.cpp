@@ -17,8 +17,7 @@ Entry Provider::placeholder(const TimelineProviderContext&) const {
   return Entry{now, source_.sample()};
 }
 
-void Provider::getSnapshot(const TimelineProviderContext& context,
-                           const std::function<void(Entry)>& completion) const {
+void Provider::getSnapshot(const TimelineProviderContext& context, const std::function<void(Entry)>& completion) const {
   std::optional<Snapshot> loaded = source_.load();
   Date now = clock_();
   // A real file always wins; the sample stands in only for previews.

@@ -29,8 +29,7 @@ Node Updated::body(const Environment& env) const {
     return Conditional(Branch::first,
                        Text::interpolated(stale).font(Font::system(9.5)).foregroundStyle(cvErr()).lineLimit(1));
   }
-  return Conditional(Branch::second,
-                     Text::relative(d).font(Font::system(9.5)).foregroundStyle(cvMuted()).lineLimit(1));
+  return Conditional(Branch::second, Text::relative(d).font(Font::system(9.5)).foregroundStyle(cvMuted()).lineLimit(1));
 }
 
 }  // namespace corvane

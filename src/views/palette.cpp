@@ -4,10 +4,10 @@ namespace corvane {
 
 // Function-local statics: built once on first use, and concurrent first
 // readers wait for that one build.
-#define CORVANE_PALETTE_COLOR(name, rrggbb)                          \
-  const Color& name() {                                              \
-    static const Color color = Color::hex(rrggbb).named(#name);      \
-    return color;                                                    \
+#define CORVANE_PALETTE_COLOR(name, rrggbb)                     \
+  const Color& name() {                                         \
+    static const Color color = Color::hex(rrggbb).named(#name); \
+    return color;                                               \
   }
 
 CORVANE_PALETTE_COLOR(cvBg, 0x0F0F14)

@@ -1,6 +1,5 @@
 #include "views/plan_grid.hpp"
 
-
 #include "views/identity.hpp"
 #include "views/palette.hpp"
 

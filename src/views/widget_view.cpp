@@ -21,8 +21,7 @@ Node familyLayouts(const Snapshot& d, const Environment& env) {
       return Conditional(Branch::first, Conditional(Branch::first, compose(SmallView{d}, env)));
     case WidgetFamily::systemMedium:
       return Conditional(Branch::first, Conditional(Branch::second, compose(ListView{d, "Corvane", 3, false}, env)));
-    default:
-      return Conditional(Branch::second, compose(ListView{d, "Today's plan", 4, true}, env));
+    default: return Conditional(Branch::second, compose(ListView{d, "Today's plan", 4, true}, env));
   }
 }
 

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -50,7 +50,8 @@ TEST(CommandLine, CheckReportsValidInvalidAndUnreadableFiles) {
   const std::vector<Case> cases = {
       {"check " + valid, 0, R"({"v":1,"at":600.5,"connected":true,"dms":18,"cap":70,)", ""},
       {"check " + invalid, 1, "", "corvane-widget: " + invalid + ": accounts[1].plan[1]: missing key \"s\"\n"},
-      {"check " + dir.file("missing.json"), 2, "", "corvane-widget: " + dir.file("missing.json") + ": No such file or directory\n"},
+      {"check " + dir.file("missing.json"), 2, "",
+       "corvane-widget: " + dir.file("missing.json") + ": No such file or directory\n"},
       {"check " + dir.path().string(), 2, "", "corvane-widget: " + dir.path().string() + ": Is a directory\n"},
       {"check - < " + valid, 0, R"({"v":1,)", ""},
       {"check", 2, "", "FILE is required\nRun with --help for more information.\n"},

@@ -140,10 +140,10 @@ TEST(RunHeadless, TicksWhenTheLineChangesAndNotOtherwise) {
   std::filesystem::create_directory(dir.file("out"));
   // Every change written: at 10x, one draw per host second while seconds
   // show, each a second after the last.
-  ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 0),
-                     "--now", std::to_string(kStart), "--speed", "10", "--interval", "1", "--events", "--family",
-                     "small"},
-                    noBus(dir), dir.file("stderr.txt"));
+  ChildProcess host(
+      {kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 0), "--now",
+       std::to_string(kStart), "--speed", "10", "--interval", "1", "--events", "--family", "small"},
+      noBus(dir), dir.file("stderr.txt"));
   std::vector<std::string> seen;
   ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
   std::vector<double> times;
@@ -186,10 +186,10 @@ TEST(RunHeadless, AFailedWriteIsReportedOnceAndRetriedAtTheNextChange) {
   std::filesystem::create_directory(dir.file("out"));
   // A folder where the picture should go: every write of it fails.
   std::filesystem::create_directory(dir.file("out/widget-medium.png"));
-  ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 0),
-                     "--now", std::to_string(kStart), "--speed", "10", "--interval", "1", "--events", "--family",
-                     "medium"},
-                    noBus(dir), dir.file("stderr.txt"));
+  ChildProcess host(
+      {kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 0), "--now",
+       std::to_string(kStart), "--speed", "10", "--interval", "1", "--events", "--family", "medium"},
+      noBus(dir), dir.file("stderr.txt"));
   std::vector<std::string> seen;
   ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
   // Several changes pass while the write keeps failing (none is drawn).

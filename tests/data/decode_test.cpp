@@ -49,8 +49,7 @@ TEST(Decode, ValidDocumentGivesEveryField) {
   EXPECT_EQ(s.needs, 1);
   ASSERT_EQ(s.accounts.size(), 2u);
   EXPECT_EQ(s.accounts[0], (Account{"harbor_lantern", "err", 0, 30, "Needs you", {}}));
-  EXPECT_EQ(s.accounts[1].plan,
-            (std::vector<PlanCell>{{"Feed", "9/9", "full"}, {"Shares", "-", "off"}}));
+  EXPECT_EQ(s.accounts[1].plan, (std::vector<PlanCell>{{"Feed", "9/9", "full"}, {"Shares", "-", "off"}}));
 }
 
 struct Accepted {
@@ -83,12 +82,12 @@ TEST(Decode, AcceptedVariants) {
        [](const Snapshot& s) { EXPECT_TRUE(s.accounts.empty()); }},
       {"empty strings", withReplaced(R"("s": "full")", R"("s": "")"),
        [](const Snapshot& s) { EXPECT_EQ(s.accounts[1].plan[0].s, ""); }},
-      {"unknown keys at every level",
-       withReplaced(R"({"v": 1,)", R"({"extra": {"deep": [1, null, "x"]}, "v": 1,)"),
+      {"unknown keys at every level", withReplaced(R"({"v": 1,)", R"({"extra": {"deep": [1, null, "x"]}, "v": 1,)"),
        [](const Snapshot& s) { EXPECT_EQ(s.accounts.size(), 2u); }},
       {"unknown key in a cell", withReplaced(R"("s": "full")", R"("s": "full", "colour": "green")"),
        [](const Snapshot& s) { EXPECT_EQ(s.accounts[1].plan[0].s, "full"); }},
-      {"keys match case-sensitively, others ignored", withReplaced(R"("note": "Running")", R"("Note": 5, "note": "Running")"),
+      {"keys match case-sensitively, others ignored",
+       withReplaced(R"("note": "Running")", R"("Note": 5, "note": "Running")"),
        [](const Snapshot& s) { EXPECT_EQ(s.accounts[1].note, "Running"); }},
       {"unicode text", withReplaced(R"("u": "quiet_orchard")", R"("u": "caf\u00e9 \ud83d\ude00")"),
        [](const Snapshot& s) { EXPECT_EQ(s.accounts[1].u, "caf\u00e9 \U0001F600"); }},

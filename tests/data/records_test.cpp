@@ -23,7 +23,10 @@ TEST(Records, AccountEqualityAndHashFollowEveryField) {
       {"cap value", [](Account& a) { a.cap = 0; }},
       {"note", [](Account& a) { a.note = ""; }},
       {"cell state", [](Account& a) { a.plan[0].s = ""; }},
-      {"cell added", [](Account& a) { a.plan.push_back({"Feed", "9/9", "full"}); }},
+      {"cell added",
+       [](Account& a) {
+         a.plan.push_back({"Feed", "9/9", "full"});
+       }},
       {"plan emptied", [](Account& a) { a.plan.clear(); }},
   };
   const Account a = base();

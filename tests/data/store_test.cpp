@@ -92,9 +92,12 @@ TEST(Store, AFileRewrittenInPlaceWhileLoadingGivesTheOldOrTheNewSnapshot) {
   int loads = 0, empty = 0, olds = 0, news = 0;
   for (; loads < 200 || rewrites < 20; ++loads) {
     auto loaded = Store::loadFrom(path);
-    if (!loaded) ++empty;
-    else if (loaded->at == 1000) ++olds;
-    else if (loaded->at == 2000 && loaded->accounts.size() == large.accounts.size()) ++news;
+    if (!loaded)
+      ++empty;
+    else if (loaded->at == 1000)
+      ++olds;
+    else if (loaded->at == 2000 && loaded->accounts.size() == large.accounts.size())
+      ++news;
   }
   done = true;
   writer.join();
@@ -107,7 +110,10 @@ TEST(Store, PathComesFromTheUserDatabaseNotHome) {
   std::string savedHome = saved ? saved : "";
   ::setenv("HOME", "/nonexistent-home-for-test", 1);
   auto path = Store::file();
-  if (saved) ::setenv("HOME", savedHome.c_str(), 1); else ::unsetenv("HOME");
+  if (saved)
+    ::setenv("HOME", savedHome.c_str(), 1);
+  else
+    ::unsetenv("HOME");
 
   struct passwd* pw = ::getpwuid(::getuid());
   ASSERT_NE(pw, nullptr);

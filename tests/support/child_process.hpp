@@ -85,8 +85,8 @@ class ChildProcess {
   std::optional<std::string> waitFor(const std::string& needle, std::vector<std::string>& seen,
                                      std::chrono::milliseconds within = std::chrono::seconds(20)) {
     const auto deadline = std::chrono::steady_clock::now() + within;
-    while (auto line = readLine(std::chrono::duration_cast<std::chrono::milliseconds>(
-               deadline - std::chrono::steady_clock::now()))) {
+    while (auto line = readLine(
+               std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()))) {
       seen.push_back(*line);
       if (line->find(needle) != std::string::npos) return line;
     }

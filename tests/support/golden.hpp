@@ -30,14 +30,20 @@ inline std::string prettyJson(const std::string& json) {
     char c = json[i];
     out.push_back(c);
     if (inString) {
-      if (escaped) escaped = false;
-      else if (c == '\\') escaped = true;
-      else if (c == '"') inString = false;
+      if (escaped)
+        escaped = false;
+      else if (c == '\\')
+        escaped = true;
+      else if (c == '"')
+        inString = false;
       continue;
     }
-    if (c == '"') inString = true;
-    else if (c == ':') out.push_back(' ');
-    else if (c == ',') newline();
+    if (c == '"')
+      inString = true;
+    else if (c == ':')
+      out.push_back(' ');
+    else if (c == ',')
+      newline();
     else if (c == '{' || c == '[') {
       char next = i + 1 < json.size() ? json[i + 1] : ' ';
       if (next == '}' || next == ']') continue;

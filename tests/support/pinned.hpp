@@ -2,8 +2,8 @@
 // A drawing environment with everything pinned (clock, locale, time zone,
 // scale), and one font library shared by a test program.
 
-#include "platform/ui/tree/environment.hpp"
 #include "platform/ui/text/fonts.hpp"
+#include "platform/ui/tree/environment.hpp"
 
 namespace corvane::testing {
 

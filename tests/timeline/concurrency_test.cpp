@@ -52,7 +52,12 @@ TEST(Concurrency, ProviderViewsLayoutAndPaintingRunOnManyThreadsAtOnce) {
   testing::TempDir dir;
   // Text beyond the bundled fonts makes every thread load fallback fonts.
   Snapshot d = Store::makeSample(testing::kSampleTime);
-  d.accounts.push_back({"\u6771\u4EAC_\u0627\u0644\u0639\u0631\u0628\u064A\u0629", "run", 3, 9, "\U0001F680 \u05E9\u05DC\u05D5\u05DD", {}});
+  d.accounts.push_back({"\u6771\u4EAC_\u0627\u0644\u0639\u0631\u0628\u064A\u0629",
+                        "run",
+                        3,
+                        9,
+                        "\U0001F680 \u05E9\u05DC\u05D5\u05DD",
+                        {}});
   const std::string path = dir.write("widget.json", toJson(d));
   const Provider provider(SnapshotSource{[path] { return Store::loadFrom(path); }, &Store::sample},
                           fixedClock(Date{testing::kSampleTime + 674}));

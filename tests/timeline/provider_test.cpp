@@ -43,8 +43,10 @@ struct Case {
 };
 
 const std::vector<Case> kCases = {
-    {"no file", false, false}, {"no file, preview", false, true},
-    {"file", true, false},     {"file, preview", true, true},
+    {"no file", false, false},
+    {"no file, preview", false, true},
+    {"file", true, false},
+    {"file, preview", true, true},
 };
 
 TEST(Provider, PlaceholderCarriesTheSampleAndNeverReadsTheFile) {

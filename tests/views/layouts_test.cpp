@@ -25,7 +25,9 @@ TEST(SmallView, ActivityTextsFollowTheCounts) {
     std::vector<std::string> activity;
   };
   const std::vector<Case> cases = {
-      {1, 1, {"1 reply", "1 needs you"}}, {0, 0, {"0 replies"}}, {2, 2, {"2 replies", "2 need you"}},
+      {1, 1, {"1 reply", "1 needs you"}},
+      {0, 0, {"0 replies"}},
+      {2, 2, {"2 replies", "2 need you"}},
       {-1, -1, {"-1 replies"}},
       {INT64_MAX, INT64_MAX, {"9223372036854775807 replies", "9223372036854775807 need you"}},
       {INT64_MIN, INT64_MIN, {"-9223372036854775808 replies"}},
@@ -55,7 +57,10 @@ TEST(SmallView, CountLineAndCaption) {
     std::vector<std::string> reads;
   };
   const std::vector<Case> cases = {
-      {18, 70, {"18", "/70"}}, {18, std::nullopt, {"18"}}, {5, 0, {"5", "/0"}}, {1234, 50, {"1234", "/50"}},
+      {18, 70, {"18", "/70"}},
+      {18, std::nullopt, {"18"}},
+      {5, 0, {"5", "/0"}},
+      {1234, 50, {"1234", "/50"}},
       {-4, std::nullopt, {"-4"}},
       {INT64_MIN, INT64_MAX, {"-9223372036854775808", "/9223372036854775807"}},
       {INT64_MAX, INT64_MIN, {"9223372036854775807", "/-9223372036854775808"}},
@@ -155,8 +160,9 @@ TEST(ListView, RowsDividersAndOverflow) {
     std::optional<std::string> overflow;
   };
   const std::vector<Case> cases = {
-      {0, 3, 0, 0, std::nullopt},  {1, 3, 1, 0, std::nullopt}, {3, 3, 3, 2, std::nullopt},
-      {6, 4, 4, 3, "2 more in the app"}, {6, 3, 3, 2, "3 more in the app"}, {2, 0, 0, 0, "2 more in the app"},
+      {0, 3, 0, 0, std::nullopt},         {1, 3, 1, 0, std::nullopt},
+      {3, 3, 3, 2, std::nullopt},         {6, 4, 4, 3, "2 more in the app"},
+      {6, 3, 3, 2, "3 more in the app"},  {2, 0, 0, 0, "2 more in the app"},
       {2, -1, 0, 0, "2 more in the app"}, {2, INT64_MIN, 0, 0, "2 more in the app"},
       {2, INT64_MAX, 2, 1, std::nullopt},
   };

@@ -14,10 +14,10 @@ TEST(Palette, ColoursAreExactQuotientsOfTheirBytes) {
     int r, g, b;
   };
   const std::vector<Case> cases = {
-      {cvBg, "cvBg", 15, 15, 20},        {cvInk, "cvInk", 244, 244, 248},     {cvSub, "cvSub", 185, 188, 203},
-      {cvMuted, "cvMuted", 142, 145, 164}, {cvOk, "cvOk", 110, 231, 183},     {cvErr, "cvErr", 253, 164, 175},
-      {cvRep, "cvRep", 249, 168, 197},   {cvBrand, "cvBrand", 225, 29, 99},   {cvRun, "cvRun", 52, 211, 153},
-      {cvIdle, "cvIdle", 156, 163, 175}, {cvErrDot, "cvErrDot", 251, 113, 133},
+      {cvBg, "cvBg", 15, 15, 20},          {cvInk, "cvInk", 244, 244, 248},       {cvSub, "cvSub", 185, 188, 203},
+      {cvMuted, "cvMuted", 142, 145, 164}, {cvOk, "cvOk", 110, 231, 183},         {cvErr, "cvErr", 253, 164, 175},
+      {cvRep, "cvRep", 249, 168, 197},     {cvBrand, "cvBrand", 225, 29, 99},     {cvRun, "cvRun", 52, 211, 153},
+      {cvIdle, "cvIdle", 156, 163, 175},   {cvErrDot, "cvErrDot", 251, 113, 133},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -35,9 +35,8 @@ TEST(PlanGrid, StateColoursLabelAndValue) {
     std::string state, label, value;
   };
   const std::vector<Case> cases = {
-      {"full", "cvOk", "cvOk"},   {"off", "cvMuted", "cvMuted"}, {"zero", "cvSub", "cvMuted"},
-      {"", "cvSub", "cvInk"},     {"Full", "cvSub", "cvInk"},    {" off", "cvSub", "cvInk"},
-      {"zero ", "cvSub", "cvInk"},
+      {"full", "cvOk", "cvOk"},   {"off", "cvMuted", "cvMuted"}, {"zero", "cvSub", "cvMuted"}, {"", "cvSub", "cvInk"},
+      {"Full", "cvSub", "cvInk"}, {" off", "cvSub", "cvInk"},    {"zero ", "cvSub", "cvInk"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("state '" + c.state + "'");

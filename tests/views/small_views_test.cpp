@@ -20,8 +20,8 @@ Environment at(double now) { return pinnedEnvironment(WidgetFamily::systemSmall,
 
 TEST(Dot, ColourFollowsTheExactStateWord) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"run", "cvRun"},  {"err", "cvErrDot"}, {"RUN", "cvIdle"}, {"run ", "cvIdle"},
-      {" err", "cvIdle"}, {"error", "cvIdle"}, {"", "cvIdle"},   {"idle", "cvIdle"},
+      {"run", "cvRun"},   {"err", "cvErrDot"}, {"RUN", "cvIdle"}, {"run ", "cvIdle"},
+      {" err", "cvIdle"}, {"error", "cvIdle"}, {"", "cvIdle"},    {"idle", "cvIdle"},
   };
   for (const auto& [state, color] : cases) {
     SCOPED_TRACE(state);
@@ -119,8 +119,12 @@ TEST(DmCount, CountAndOptionalCapInMonospacedFigures) {
     std::vector<std::string> reads;
   };
   const std::vector<Case> cases = {
-      {0, std::nullopt, {"0"}},  {7, 40, {"7", "/40"}},         {45, 40, {"45", "/40"}},
-      {3, 0, {"3", "/0"}},       {-2, std::nullopt, {"-2"}},     {1234567, 10, {"1234567", "/10"}},
+      {0, std::nullopt, {"0"}},
+      {7, 40, {"7", "/40"}},
+      {45, 40, {"45", "/40"}},
+      {3, 0, {"3", "/0"}},
+      {-2, std::nullopt, {"-2"}},
+      {1234567, 10, {"1234567", "/10"}},
       {INT64_MAX, INT64_MIN, {"9223372036854775807", "/-9223372036854775808"}},
       {INT64_MIN, INT64_MAX, {"-9223372036854775808", "/9223372036854775807"}},
   };
@@ -129,10 +133,12 @@ TEST(DmCount, CountAndOptionalCapInMonospacedFigures) {
     Node n = DmCount{c.dms, c.cap}.body({});
     EXPECT_EQ(n.spacing, 0);
     EXPECT_EQ(texts(n), c.reads);
-    EXPECT_EQ(modifier<FontModifier>(n.children[0])->font, Font::system(12.5, FontWeight::semibold, FontDesign::monospaced));
+    EXPECT_EQ(modifier<FontModifier>(n.children[0])->font,
+              Font::system(12.5, FontWeight::semibold, FontDesign::monospaced));
     EXPECT_EQ(colorName(n.children[0]), "cvInk");
     if (c.cap) {
-      EXPECT_EQ(modifier<FontModifier>(n.children[1])->font, Font::system(12.5, FontWeight::medium, FontDesign::monospaced));
+      EXPECT_EQ(modifier<FontModifier>(n.children[1])->font,
+                Font::system(12.5, FontWeight::medium, FontDesign::monospaced));
       EXPECT_EQ(colorName(n.children[1]), "cvMuted");
     }
   }

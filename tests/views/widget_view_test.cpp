@@ -39,19 +39,43 @@ TEST(WidgetView, DispatchByDataAndFamily) {
   const std::vector<Case> cases = {
       {"no data, large", std::nullopt, systemLarge, "Empty", {B::second}, "Open Corvane once to fill this widget."},
       {"no data, small", std::nullopt, systemSmall, "Empty", {B::second}, "Open Corvane once to fill this widget."},
-      {"disconnected with accounts", withAccounts(3, false), systemMedium, "Empty", {B::first, B::first, B::first},
+      {"disconnected with accounts",
+       withAccounts(3, false),
+       systemMedium,
+       "Empty",
+       {B::first, B::first, B::first},
        "Open Corvane and connect this Mac."},
-      {"disconnected, no accounts", withAccounts(0, false), systemSmall, "Empty", {B::first, B::first, B::first},
+      {"disconnected, no accounts",
+       withAccounts(0, false),
+       systemSmall,
+       "Empty",
+       {B::first, B::first, B::first},
        "Open Corvane and connect this Mac."},
-      {"no accounts", withAccounts(0), systemLarge, "Empty", {B::first, B::first, B::second},
+      {"no accounts",
+       withAccounts(0),
+       systemLarge,
+       "Empty",
+       {B::first, B::first, B::second},
        "No accounts yet. Add one in Corvane."},
       {"small", withAccounts(6), systemSmall, "SmallView", {B::first, B::second, B::first, B::first}, "DMs sent"},
-      {"medium", withAccounts(6), systemMedium, "ListView", {B::first, B::second, B::first, B::second},
+      {"medium",
+       withAccounts(6),
+       systemMedium,
+       "ListView",
+       {B::first, B::second, B::first, B::second},
        "3 more in the app"},
       {"large", withAccounts(6), systemLarge, "ListView", {B::first, B::second, B::second}, "2 more in the app"},
-      {"extra large is large", withAccounts(6), systemExtraLarge, "ListView", {B::first, B::second, B::second},
+      {"extra large is large",
+       withAccounts(6),
+       systemExtraLarge,
+       "ListView",
+       {B::first, B::second, B::second},
        "2 more in the app"},
-      {"accessory is large", withAccounts(6), accessoryInline, "ListView", {B::first, B::second, B::second},
+      {"accessory is large",
+       withAccounts(6),
+       accessoryInline,
+       "ListView",
+       {B::first, B::second, B::second},
        "Today's plan"},
   };
   for (const auto& c : cases) {
@@ -88,7 +112,7 @@ TEST(TodayWidget, DeclaresOneWidgetForThreeFamilies) {
   EXPECT_EQ(config.displayName, "Corvane today");
   EXPECT_EQ(config.descriptionText, "Today's DMs, replies and each account's plan.");
   EXPECT_EQ(config.families, (std::vector<WidgetFamily>{WidgetFamily::systemSmall, WidgetFamily::systemMedium,
-                                                         WidgetFamily::systemLarge}));
+                                                        WidgetFamily::systemLarge}));
   // The same entry in two families gives two layouts: the family comes from
   // the environment at drawing time.
   WidgetView v = config.content(Entry{Date{0}, Store::makeSample(1765208700)});

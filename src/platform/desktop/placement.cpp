@@ -28,7 +28,9 @@ std::string homeDirectory() {
   return ".";
 }
 
-double overlap(double a0, double a1, double b0, double b1) { return std::max(0.0, std::min(a1, b1) - std::max(a0, b0)); }
+double overlap(double a0, double a1, double b0, double b1) {
+  return std::max(0.0, std::min(a1, b1) - std::max(a0, b0));
+}
 
 }  // namespace
 
@@ -61,8 +63,8 @@ bool reachableOn(const Rect& area, const Rect& frame) {
 std::string RememberedPlaces::defaultPath() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   // A relative XDG_CONFIG_HOME is invalid and must be ignored.
-  std::filesystem::path base = config && *config == '/' ? std::filesystem::path(config)
-                                                        : std::filesystem::path(homeDirectory()) / ".config";
+  std::filesystem::path base =
+      config && *config == '/' ? std::filesystem::path(config) : std::filesystem::path(homeDirectory()) / ".config";
   return (base / "corvane-widget" / "places").string();
 }
 

@@ -5,7 +5,8 @@ namespace {
 
 void collect(const Box& box, std::string& out) {
   if (box.kind == BoxKind::text) {
-    if (box.text.find_first_not_of(" \t\n") == std::string::npos || box.frame.width <= 0 || box.frame.height <= 0) return;
+    if (box.text.find_first_not_of(" \t\n") == std::string::npos || box.frame.width <= 0 || box.frame.height <= 0)
+      return;
     if (!out.empty()) out += ", ";
     out += box.text;
     return;

@@ -25,7 +25,8 @@ using RegionPtr = std::unique_ptr<cairo_region_t, RegionDestroy>;
 // The rounded rectangle's pixels at `scale`: where alpha is at least half,
 // so the shape keeps what the painter's antialiased edge mostly covers.
 RegionPtr roundedRegion(Size size, double radius, int scale) {
-  const int w = static_cast<int>(std::lround(size.width * scale)), h = static_cast<int>(std::lround(size.height * scale));
+  const int w = static_cast<int>(std::lround(size.width * scale)),
+            h = static_cast<int>(std::lround(size.height * scale));
   cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
   cairo_t* cr = cairo_create(mask);
   cairo_scale(cr, scale, scale);
@@ -314,7 +315,8 @@ WidgetWindow::WidgetWindow(GtkApplication* app, WindowPicture& picture, std::str
   gtk_widget_add_events(m.area, GDK_BUTTON_PRESS_MASK);
   gtk_container_add(GTK_CONTAINER(m.window), m.area);
   m.resize();
-  MenuActions menu{m.actions.reload, [&m](std::string_view to) {
+  MenuActions menu{m.actions.reload,
+                   [&m](std::string_view to) {
                      if (m.actions.resize) m.actions.resize(m.family, to);
                    },
                    m.actions.quit};
@@ -361,7 +363,8 @@ void WidgetWindow::present() {
 void WidgetWindow::pictureChanged(const std::optional<Rect>& damage) {
   if (damage) {
     const int x = int(std::floor(damage->x)), y = int(std::floor(damage->y));
-    gtk_widget_queue_draw_area(impl_->area, x, y, int(std::ceil(damage->maxX())) - x, int(std::ceil(damage->maxY())) - y);
+    gtk_widget_queue_draw_area(impl_->area, x, y, int(std::ceil(damage->maxX())) - x,
+                               int(std::ceil(damage->maxY())) - y);
   } else {
     gtk_widget_queue_draw(impl_->area);
   }

@@ -35,10 +35,10 @@ class WindowPicture {
 
 struct WindowPlacement {
   Corner corner = Corner::topRight;
-  double margin = 24;             // points
-  double offset = 0;              // points along the edge, past the widgets before this one
-  std::optional<int> monitor;     // index; none or gone: the primary monitor
-  std::optional<Rect> dragged;    // a remembered place (x, y), which wins when reachable
+  double margin = 24;           // points
+  double offset = 0;            // points along the edge, past the widgets before this one
+  std::optional<int> monitor;   // index; none or gone: the primary monitor
+  std::optional<Rect> dragged;  // a remembered place (x, y), which wins when reachable
 };
 
 // What the window's menu and a drag ask of the host; `family` is the one the

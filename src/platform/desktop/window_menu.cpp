@@ -46,8 +46,7 @@ WindowMenu::~WindowMenu() {
 
 void WindowMenu::popUp(const GdkEvent* trigger, std::string_view family) {
   updating_ = true;
-  for (int i = 0; i < 3; ++i)
-    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(sizes_[i]), family == kFamilies[i]);
+  for (int i = 0; i < 3; ++i) gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(sizes_[i]), family == kFamilies[i]);
   updating_ = false;
   gtk_menu_popup_at_pointer(GTK_MENU(menu_), trigger);
 }

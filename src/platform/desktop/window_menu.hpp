@@ -31,7 +31,7 @@ class WindowMenu {
   MenuActions actions_;
   GtkWidget* menu_ = nullptr;  // owned through the attachment to the widget
   GtkWidget* sizes_[3] = {};
-  bool updating_ = false;      // ticking the current size is not a choice
+  bool updating_ = false;  // ticking the current size is not a choice
 };
 
 }  // namespace corvane

@@ -38,7 +38,11 @@ struct Date {
 // Where "now" comes from: the wall clock in production, anything in tests.
 using Clock = std::function<Date()>;
 
-inline Clock wallClock() { return [] { return Date::now(); }; }
-inline Clock fixedClock(Date at) { return [at] { return at; }; }
+inline Clock wallClock() {
+  return [] { return Date::now(); };
+}
+inline Clock fixedClock(Date at) {
+  return [at] { return at; };
+}
 
 }  // namespace corvane

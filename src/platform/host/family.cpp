@@ -22,8 +22,8 @@ constexpr std::array<FamilyNames, 7> kNames{{
 }};
 
 constexpr std::array<WidgetFamily, 7> kAll{
-    WidgetFamily::systemSmall,       WidgetFamily::systemMedium,         WidgetFamily::systemLarge,
-    WidgetFamily::systemExtraLarge,  WidgetFamily::accessoryCircular,    WidgetFamily::accessoryRectangular,
+    WidgetFamily::systemSmall,      WidgetFamily::systemMedium,      WidgetFamily::systemLarge,
+    WidgetFamily::systemExtraLarge, WidgetFamily::accessoryCircular, WidgetFamily::accessoryRectangular,
     WidgetFamily::accessoryInline,
 };
 
@@ -31,9 +31,7 @@ constexpr std::array<WidgetFamily, 7> kAll{
 
 std::string_view familyName(WidgetFamily family) { return kNames[static_cast<std::size_t>(family)].name; }
 
-std::string_view familyShortName(WidgetFamily family) {
-  return kNames[static_cast<std::size_t>(family)].shortName;
-}
+std::string_view familyShortName(WidgetFamily family) { return kNames[static_cast<std::size_t>(family)].shortName; }
 
 std::optional<WidgetFamily> familyFromName(std::string_view name) {
   for (const auto& n : kNames)

@@ -50,8 +50,7 @@ concept TimelineEntry = requires(const E& e) {
 // and a timeline, each delivered through a completion called exactly once.
 template <class P>
 concept TimelineProvider = TimelineEntry<typename P::EntryType> &&
-    requires(const P& p, const TimelineProviderContext& c,
-             std::function<void(typename P::EntryType)> onEntry,
+    requires(const P& p, const TimelineProviderContext& c, std::function<void(typename P::EntryType)> onEntry,
              std::function<void(Timeline<typename P::EntryType>)> onTimeline) {
   { p.placeholder(c) } -> std::same_as<typename P::EntryType>;
   p.getSnapshot(c, onEntry);

@@ -133,8 +133,8 @@ gboolean HostChannel::onAccept(gint fd, GIOCondition, gpointer self) {
   auto c = std::make_unique<Connection>();
   c->fd = client;
   c->owner = channel;
-  c->readSource = g_unix_fd_add(client, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
-                                &Connection::onReadable, c.get());
+  c->readSource =
+      g_unix_fd_add(client, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR), &Connection::onReadable, c.get());
   c->timeoutSource = g_timeout_add(kConnectionTimeoutMs, &Connection::onTimeout, c.get());
   channel->connections_.push_back(std::move(c));
   return G_SOURCE_CONTINUE;

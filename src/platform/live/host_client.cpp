@@ -67,17 +67,18 @@ int tellThroughBus(const std::string& command, const std::string& argument) {
     g_error_free(error);
     return 0;
   }
-  std::unique_ptr<GDBusConnection, void (*)(GDBusConnection*)> guard(bus, [](GDBusConnection* b) { g_object_unref(b); });
+  std::unique_ptr<GDBusConnection, void (*)(GDBusConnection*)> guard(bus,
+                                                                     [](GDBusConnection* b) { g_object_unref(b); });
   GVariantBuilder parameters;
   g_variant_builder_init(&parameters, G_VARIANT_TYPE("av"));
   if (!argument.empty()) g_variant_builder_add(&parameters, "v", g_variant_new_string(argument.c_str()));
   GVariantBuilder platform;
   g_variant_builder_init(&platform, G_VARIANT_TYPE("a{sv}"));
   // No auto-start: a host that is not running is not started by asking it.
-  GVariant* result = g_dbus_connection_call_sync(
-      bus, kApplicationId, kApplicationPath, "org.gtk.Actions", "Activate",
-      g_variant_new("(sava{sv})", command.c_str(), &parameters, &platform), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
-      kReplyTimeoutSeconds * 1000, nullptr, &error);
+  GVariant* result =
+      g_dbus_connection_call_sync(bus, kApplicationId, kApplicationPath, "org.gtk.Actions", "Activate",
+                                  g_variant_new("(sava{sv})", command.c_str(), &parameters, &platform), nullptr,
+                                  G_DBUS_CALL_FLAGS_NO_AUTO_START, kReplyTimeoutSeconds * 1000, nullptr, &error);
   if (!result) {
     g_error_free(error);
     return 0;

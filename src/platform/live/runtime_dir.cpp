@@ -13,7 +13,8 @@ PrivateDir privateRuntimeDir(bool create) {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   std::string path = runtime && *runtime == '/' ? std::string(runtime) + "/corvane-widget"
                                                 : "/tmp/corvane-widget-" + std::to_string(::getuid());
-  if (create && ::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return {std::nullopt, path + ": " + std::strerror(errno)};
+  if (create && ::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+    return {std::nullopt, path + ": " + std::strerror(errno)};
   struct stat st {};
   // lstat: a link planted at the name is refused, never followed.
   if (::lstat(path.c_str(), &st) != 0) return {std::nullopt, path + ": " + std::strerror(errno)};
@@ -23,8 +24,6 @@ PrivateDir privateRuntimeDir(bool create) {
   return {path, {}};
 }
 
-std::string hostSocketPath(const std::string& dir, long pid) {
-  return dir + "/host-" + std::to_string(pid) + ".sock";
-}
+std::string hostSocketPath(const std::string& dir, long pid) { return dir + "/host-" + std::to_string(pid) + ".sock"; }
 
 }  // namespace corvane

@@ -56,13 +56,11 @@ TEST(Placement, ARememberedPlaceIsUsedOnlyWhileAQuarterOfItShows) {
     Rect frame;
     bool reachable;
   } cases[] = {
-      {{100, 100, 364, 170}, true},
-      {{1280 - 91, 100, 364, 170}, true},    // exactly a quarter of its width shows
-      {{1280 - 90, 100, 364, 170}, false},   // less than a quarter
-      {{-273, 100, 364, 170}, true},         // a quarter off the left edge
-      {{100, 800 - 42, 364, 170}, false},    // less than a quarter of its height
-      {{100, -127, 364, 170}, true},
-      {{1500, 100, 364, 170}, false},        // on a monitor that went away
+      {{100, 100, 364, 170}, true},        {{1280 - 91, 100, 364, 170}, true},  // exactly a quarter of its width shows
+      {{1280 - 90, 100, 364, 170}, false},                                      // less than a quarter
+      {{-273, 100, 364, 170}, true},                                            // a quarter off the left edge
+      {{100, 800 - 42, 364, 170}, false},                                       // less than a quarter of its height
+      {{100, -127, 364, 170}, true},       {{1500, 100, 364, 170}, false},      // on a monitor that went away
       {{-2000, -2000, 364, 170}, false},
   };
   for (const Case& c : cases) {
@@ -145,11 +143,20 @@ TEST(RememberedPlaces, TheDefaultPathFollowsAnAbsoluteXdgConfigHomeOnly) {
       {"relative/cfg", "/home/someone/.config/corvane-widget/places"},
   };
   for (const Case& c : cases) {
-    if (c.config) ::setenv("XDG_CONFIG_HOME", c.config, 1); else ::unsetenv("XDG_CONFIG_HOME");
+    if (c.config)
+      ::setenv("XDG_CONFIG_HOME", c.config, 1);
+    else
+      ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(RememberedPlaces::defaultPath(), c.want) << (c.config ? c.config : "(unset)");
   }
-  if (savedConfig) ::setenv("XDG_CONFIG_HOME", config.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
-  if (savedHome) ::setenv("HOME", home.c_str(), 1); else ::unsetenv("HOME");
+  if (savedConfig)
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
+  if (savedHome)
+    ::setenv("HOME", home.c_str(), 1);
+  else
+    ::unsetenv("HOME");
 }
 
 }  // namespace

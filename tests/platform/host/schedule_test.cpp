@@ -103,8 +103,8 @@ TEST(TimelineSchedule, OutsideRequestsAreServedAtOnceAndOneAtATime) {
   // Each is served at once, without the gap automatic requests keep; the
   // next automatic request counts from the last of them.
   EXPECT_EQ(play(p, 0, 400, 1, {50, 52}),
-            (std::vector<std::string>{"0:placeholder", "0:request", "0:show 0", "50:request", "50:show 0",
-                                      "52:request", "52:show 0", "352:request", "352:show 0"}));
+            (std::vector<std::string>{"0:placeholder", "0:request", "0:show 0", "50:request", "50:show 0", "52:request",
+                                      "52:show 0", "352:request", "352:show 0"}));
 
   // Asked while a request runs: one more request once it is done.
   TimelineSchedule s;

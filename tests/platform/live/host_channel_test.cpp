@@ -5,8 +5,8 @@
 
 #include "platform/live/host_channel.hpp"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -77,7 +77,8 @@ TEST(HostChannel, CommandsReachTheirHandlers) {
   std::vector<std::string> heard;
   HostChannel channel;
   channel.addCommand("reload", [&](const std::string&) { heard.push_back("reload"); });
-  channel.addCommand("show", [&](const std::string& a) { heard.push_back("show " + a); }, true);
+  channel.addCommand(
+      "show", [&](const std::string& a) { heard.push_back("show " + a); }, true);
   EXPECT_TRUE(channel.open().empty());
   EXPECT_FALSE(channel.ownsBusName());
 

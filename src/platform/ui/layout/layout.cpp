@@ -30,7 +30,10 @@ double across(Size s, bool vertical) { return vertical ? s.width : s.height; }
 std::optional<double> along(Proposal p, bool vertical) { return vertical ? p.height : p.width; }
 
 Proposal withAlong(Proposal p, bool vertical, std::optional<double> length) {
-  if (vertical) p.height = length; else p.width = length;
+  if (vertical)
+    p.height = length;
+  else
+    p.width = length;
   return p;
 }
 
@@ -221,7 +224,8 @@ std::optional<double> LayoutEngine::firstBaseline(Box& b, Proposal p) {
     case BoxKind::overlay: return firstBaseline(b.children[0], p);
     case BoxKind::padding: {
       const EdgeInsets& in = b.insets;
-      auto inner = firstBaseline(b.children[0], {inset(p.width, in.leading + in.trailing), inset(p.height, in.top + in.bottom)});
+      auto inner =
+          firstBaseline(b.children[0], {inset(p.width, in.leading + in.trailing), inset(p.height, in.top + in.bottom)});
       return inner ? std::optional(*inner + in.top) : std::nullopt;
     }
     case BoxKind::frame: {
@@ -353,8 +357,8 @@ double LayoutEngine::placeGridRow(Box& b, const GridPlan& plan, std::size_t row,
     const std::size_t col = i % k;
     const Size& cell = cells[i - row * k];
     // A column's own alignment (centre) wins over the grid's.
-    HorizontalAlignment align = col < b.columns.size() && b.columns[col].alignment ? HorizontalAlignment::center
-                                                                                   : b.hAlignment;
+    HorizontalAlignment align =
+        col < b.columns.size() && b.columns[col].alignment ? HorizontalAlignment::center : b.hAlignment;
     double free = plan.columnWidth[col] - cell.width;
     double dx = align == HorizontalAlignment::leading ? 0 : align == HorizontalAlignment::center ? free / 2 : free;
     place(b.item(i), {plan.columnWidth[col], std::nullopt}, b.frame.x + plan.columnX[col] + dx,

@@ -39,22 +39,22 @@ struct Box {
   const Node* node = nullptr;  // the node this box is the outermost box of
 
   // Leaves.
-  std::string text;                  // text: what is drawn
-  Font font;                         // text, symbol
-  std::optional<int> lineLimit;      // text
-  Color color;                       // text, symbol, circle (foreground or fill); divider
-  std::string symbol;                // symbol: system name
+  std::string text;              // text: what is drawn
+  Font font;                     // text, symbol
+  std::optional<int> lineLimit;  // text
+  Color color;                   // text, symbol, circle (foreground or fill); divider
+  std::string symbol;            // symbol: system name
 
   // Containers and wrappers.
   double spacing = 0;
   HorizontalAlignment hAlignment = HorizontalAlignment::center;
   VerticalAlignment vAlignment = VerticalAlignment::center;
   std::vector<GridItem> columns;
-  std::optional<double> minLength;   // spacer
-  Axis axis = Axis::vertical;        // spacer, divider: the axis of their stack
-  EdgeInsets insets;                 // padding
+  std::optional<double> minLength;                // spacer
+  Axis axis = Axis::vertical;                     // spacer, divider: the axis of their stack
+  EdgeInsets insets;                              // padding
   std::optional<double> frameWidth, frameHeight;  // frame
-  std::vector<Box> children;         // every container but a grid
+  std::vector<Box> children;                      // every container but a grid
 
   // A grid's items, in order: those of a lazy ForEach are built when layout
   // first asks for them (`item`), the others up front. A grid of a hundred
@@ -97,9 +97,17 @@ class Box::Placed {
     iterator(const Box* box, std::size_t i) : box_(box), i_(i) {}
     reference operator*() const { return *box_->builtChild(i_); }
     pointer operator->() const { return box_->builtChild(i_); }
-    iterator& operator++() { ++i_; return *this; }
-    iterator operator++(int) { iterator before = *this; ++i_; return before; }
+    iterator& operator++() {
+      ++i_;
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator before = *this;
+      ++i_;
+      return before;
+    }
     friend bool operator==(const iterator& a, const iterator& b) { return a.i_ == b.i_; }
+
    private:
     const Box* box_ = nullptr;
     std::size_t i_ = 0;

@@ -42,7 +42,10 @@ void paintSymbol(cairo_t* cr, const Box& b) {
   for (const auto& polygon : *outline) {
     for (std::size_t i = 0; i < polygon.size(); ++i) {
       double x = x0 + polygon[i].x * side, y = y0 + polygon[i].y * side;
-      if (i == 0) cairo_move_to(cr, x, y); else cairo_line_to(cr, x, y);
+      if (i == 0)
+        cairo_move_to(cr, x, y);
+      else
+        cairo_line_to(cr, x, y);
     }
     cairo_close_path(cr);
   }

@@ -5,9 +5,9 @@
 #include <cairo.h>
 
 #include "platform/host/canvas.hpp"
+#include "platform/ui/layout/layout_box.hpp"
 #include "platform/ui/text/fonts.hpp"
 #include "platform/ui/text/pango_text.hpp"
-#include "platform/ui/layout/layout_box.hpp"
 
 namespace corvane {
 

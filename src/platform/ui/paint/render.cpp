@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "platform/ui/paint/painter.hpp"
-#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/paint/png_writer.hpp"
+#include "platform/ui/text/pango_text.hpp"
 
 namespace corvane {
 namespace {
@@ -19,7 +19,8 @@ cairo_status_t appendToString(void* closure, const unsigned char* data, unsigned
 }
 
 void check(cairo_status_t status, const char* what) {
-  if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error(std::string(what) + ": " + cairo_status_to_string(status));
+  if (status != CAIRO_STATUS_SUCCESS)
+    throw std::runtime_error(std::string(what) + ": " + cairo_status_to_string(status));
 }
 
 }  // namespace
@@ -49,9 +50,10 @@ std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFo
                         const PangoTextMeasurer* measured) {
   std::string bytes;
   {
-    CairoSurfacePtr surface(format == ImageFormat::svg
-                                ? cairo_svg_surface_create_for_stream(appendToString, &bytes, canvas.width, canvas.height)
-                                : cairo_pdf_surface_create_for_stream(appendToString, &bytes, canvas.width, canvas.height));
+    CairoSurfacePtr surface(
+        format == ImageFormat::svg
+            ? cairo_svg_surface_create_for_stream(appendToString, &bytes, canvas.width, canvas.height)
+            : cairo_pdf_surface_create_for_stream(appendToString, &bytes, canvas.width, canvas.height));
     check(cairo_surface_status(surface.get()), "vector surface");
     if (format == ImageFormat::svg) cairo_svg_surface_restrict_to_version(surface.get(), CAIRO_SVG_VERSION_1_1);
     CairoPtr cr(cairo_create(surface.get()));

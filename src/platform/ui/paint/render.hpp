@@ -5,10 +5,10 @@
 #include <string>
 
 #include "platform/host/canvas.hpp"
+#include "platform/ui/layout/layout.hpp"
 #include "platform/ui/text/fonts.hpp"
 #include "platform/ui/text/gobject_ptr.hpp"
 #include "platform/ui/text/pango_text.hpp"
-#include "platform/ui/layout/layout.hpp"
 
 namespace corvane {
 

@@ -8,9 +8,9 @@ std::optional<SymbolOutline> symbolOutline(std::string_view systemName) {
     // wing from the nose to the left tip, and a smaller wing below it,
     // separated by a narrow gap along the fold.
     return SymbolOutline{
-        {{0.96, 0.04}, {0.04, 0.44}, {0.36, 0.58}},              // upper wing
-        {{0.96, 0.04}, {0.43, 0.63}, {0.53, 0.96}},              // lower wing
-        {{0.36, 0.62}, {0.40, 0.66}, {0.37, 0.84}, {0.30, 0.70}}, // tail fold
+        {{0.96, 0.04}, {0.04, 0.44}, {0.36, 0.58}},                // upper wing
+        {{0.96, 0.04}, {0.43, 0.63}, {0.53, 0.96}},                // lower wing
+        {{0.36, 0.62}, {0.40, 0.66}, {0.37, 0.84}, {0.30, 0.70}},  // tail fold
     };
   }
   return std::nullopt;

@@ -36,7 +36,8 @@ FontLibrary::FontLibrary(const FontFiles& files)
   if (FcFontSet* set = FcConfigGetFonts(config_.get(), FcSetApplication)) {
     for (int i = 0; i < set->nfont; ++i) {
       FcCharSet* chars = nullptr;
-      if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &chars) == FcResultMatch) FcCharSetMerge(coverage_.get(), chars, nullptr);
+      if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &chars) == FcResultMatch)
+        FcCharSetMerge(coverage_.get(), chars, nullptr);
     }
   }
   // Cairo's FreeType backend asks fontconfig's current configuration for

@@ -11,14 +11,14 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ui/tree/font.hpp"
 #include "platform/ui/text/gobject_ptr.hpp"
+#include "platform/ui/tree/font.hpp"
 
 namespace corvane {
 
 struct FontFiles {
   std::vector<std::string> directories;  // font directories loaded at start
-  std::vector<std::string> fallbacks;  // loaded only when a text needs them
+  std::vector<std::string> fallbacks;    // loaded only when a text needs them
   // The files the project's fonts come from (set at build time).
   static FontFiles installed();
 };

@@ -37,15 +37,19 @@ GObjectPtr<PangoLayout> makeWholeTextLayout(const FontLibrary& fonts, const std:
 
 GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
                                        std::optional<double> width, int maxLines, std::optional<double> height) {
-  return makeWholeTextLayout(fonts, visibleText(text, textBudget(font.size, width, maxLines, height)), font, width, maxLines);
+  return makeWholeTextLayout(fonts, visibleText(text, textBudget(font.size, width, maxLines, height)), font, width,
+                             maxLines);
 }
 
-PangoTextMeasurer::Key PangoTextMeasurer::keyOf(const std::string& text, const Font& font,
-                                                std::optional<double> width, int maxLines,
-                                                std::optional<double> height) {
+PangoTextMeasurer::Key PangoTextMeasurer::keyOf(const std::string& text, const Font& font, std::optional<double> width,
+                                                int maxLines, std::optional<double> height) {
   // Keyed by what is shaped, so a huge text is not copied into every key.
-  return {visibleText(text, textBudget(font.size, width, maxLines, height)), font.size,
-          font.weight ? static_cast<int>(*font.weight) : -1, font.design ? 1 : 0, width.value_or(-1), maxLines};
+  return {visibleText(text, textBudget(font.size, width, maxLines, height)),
+          font.size,
+          font.weight ? static_cast<int>(*font.weight) : -1,
+          font.design ? 1 : 0,
+          width.value_or(-1),
+          maxLines};
 }
 
 GObjectPtr<PangoLayout> PangoTextMeasurer::measuredLayout(const std::string& text, const Font& font,

@@ -31,7 +31,7 @@ Date nextRelativeChange(Date date, Date now) {
   // itself, where "0 sec" turns to counting up).
   double whole = std::floor(-distance);
   double step = stepFor(whole);
-  double boundary = std::floor(whole / step) * step;  // the remaining distance the text shows
+  double boundary = std::floor(whole / step) * step;     // the remaining distance the text shows
   if (boundary == 0) return date.addingTimeInterval(1);  // "0 sec" until a second has passed
   return date.addingTimeInterval(-boundary + kPast);
 }

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/ui/tree/font.hpp"
 #include "platform/ui/layout/geometry.hpp"
+#include "platform/ui/tree/font.hpp"
 
 namespace corvane {
 
@@ -23,8 +23,8 @@ class TextMeasurer {
   // lays the text out on one line per paragraph. `maxLines` 0: no limit.
   // `height`: what the text is offered, if known; it bounds the part of a
   // long text that is shaped, never the metrics of what can be seen.
-  virtual TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width,
-                              int maxLines, std::optional<double> height) = 0;
+  virtual TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
+                              std::optional<double> height) = 0;
 };
 
 }  // namespace corvane

@@ -59,8 +59,10 @@ bool takesRoom(std::string_view s, std::size_t at) {
 // The pieces of `text` within the budget, as byte ranges appended to `out`.
 void cut(std::string_view text, const TextBudget& budget, std::string& out) {
   UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<UText, UTextClose> ut(utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status));
-  std::unique_ptr<icu::BreakIterator> graphemes(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+  std::unique_ptr<UText, UTextClose> ut(
+      utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status));
+  std::unique_ptr<icu::BreakIterator> graphemes(
+      icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
   if (U_FAILURE(status)) {
     out.append(text.substr(0, budget.graphemesPerLine * budget.lines));  // bytes, at worst
     return;

@@ -13,8 +13,8 @@ namespace corvane {
 struct Environment {
   WidgetFamily widgetFamily = WidgetFamily::systemSmall;
   Clock clock = wallClock();
-  std::string locale = "en_US";   // ICU locale id
-  std::string timeZone = "UTC";   // IANA time zone id
+  std::string locale = "en_US";  // ICU locale id
+  std::string timeZone = "UTC";  // IANA time zone id
   double displayScale = 1;
 
   Date now() const { return clock(); }

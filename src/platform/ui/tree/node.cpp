@@ -1,8 +1,8 @@
 #include "platform/ui/tree/node.hpp"
 
 #include <map>
-#include <ostream>
 #include <mutex>
+#include <ostream>
 #include <stdexcept>
 #include <utility>
 

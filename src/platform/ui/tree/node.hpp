@@ -21,12 +21,12 @@
 #include <variant>
 #include <vector>
 
+#include "platform/ui/text/text_case.hpp"
 #include "platform/ui/tree/color.hpp"
-#include "support/cow_vector.hpp"
 #include "platform/ui/tree/environment.hpp"
 #include "platform/ui/tree/font.hpp"
 #include "platform/ui/tree/text_content.hpp"
-#include "platform/ui/text/text_case.hpp"
+#include "support/cow_vector.hpp"
 
 namespace corvane {
 
@@ -58,13 +58,21 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // ---- Modifiers (recorded in the order applied) ------------------------------
 
-struct FontModifier { Font font; };
-struct ForegroundStyle { Color color; };
-struct LineLimit { std::optional<int> lines; };
-struct TextCaseModifier { std::optional<TextCase> textCase; };
+struct FontModifier {
+  Font font;
+};
+struct ForegroundStyle {
+  Color color;
+};
+struct LineLimit {
+  std::optional<int> lines;
+};
+struct TextCaseModifier {
+  std::optional<TextCase> textCase;
+};
 struct Padding {
-  EdgeInsets insets;                 // what the padding adds on each edge
-  std::optional<EdgeSet> edges;      // set when made from (edges, length)
+  EdgeInsets insets;             // what the padding adds on each edge
+  std::optional<EdgeSet> edges;  // set when made from (edges, length)
 };
 struct Frame {
   std::optional<double> width, height;
@@ -79,7 +87,9 @@ struct ContainerBackground {
   Color color;
   ContainerBackgroundPlacement placement = ContainerBackgroundPlacement::widget;
 };
-struct Fill { Color color; };
+struct Fill {
+  Color color;
+};
 
 using Modifier = std::variant<FontModifier, ForegroundStyle, LineLimit, TextCaseModifier, Padding, Frame, Overlay,
                               ContainerBackground, Fill>;
@@ -88,8 +98,17 @@ using Modifier = std::variant<FontModifier, ForegroundStyle, LineLimit, TextCase
 
 enum class NodeType {
   view,  // a composite view: name + body
-  vstack, hstack, spacer, group, conditional, forEach, lazyVGrid, divider,
-  text, image, circle,
+  vstack,
+  hstack,
+  spacer,
+  group,
+  conditional,
+  forEach,
+  lazyVGrid,
+  divider,
+  text,
+  image,
+  circle,
 };
 
 enum class Branch { first, second };
@@ -109,7 +128,7 @@ struct Node;
 class ElementId {
  public:
   ElementId() : ElementId(std::string()) {}
-  ElementId(std::string json);  // NOLINT: an id written up front
+  ElementId(std::string json);                                   // NOLINT: an id written up front
   ElementId(const char* json) : ElementId(std::string(json)) {}  // NOLINT
   explicit ElementId(std::function<std::string()> write);
 
@@ -164,9 +183,17 @@ class ForEachElements {
     iterator(const ForEachElements* owner, std::size_t i) : owner_(owner), i_(i) {}
     reference operator*() const { return (*owner_)[i_]; }
     pointer operator->() const { return &(*owner_)[i_]; }
-    iterator& operator++() { ++i_; return *this; }
-    iterator operator++(int) { iterator before = *this; ++i_; return before; }
+    iterator& operator++() {
+      ++i_;
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator before = *this;
+      ++i_;
+      return before;
+    }
     friend bool operator==(const iterator& a, const iterator& b) { return a.i_ == b.i_; }
+
    private:
     const ForEachElements* owner_ = nullptr;
     std::size_t i_ = 0;
@@ -182,16 +209,16 @@ class ForEachElements {
 
 struct Node {
   NodeType type = NodeType::group;
-  std::string viewName;                      // view
+  std::string viewName;                                           // view
   HorizontalAlignment hAlignment = HorizontalAlignment::leading;  // vstack, lazyVGrid
   VerticalAlignment vAlignment = VerticalAlignment::center;       // hstack
-  std::optional<double> spacing;             // stacks, lazyVGrid
-  std::optional<double> minLength;           // spacer
-  Branch branch = Branch::first;             // conditional
-  std::vector<GridItem> columns;             // lazyVGrid
-  ForEachElements elements;                  // forEach; shared between copies
-  TextContent text;                          // text
-  std::string systemName;                    // image
+  std::optional<double> spacing;                                  // stacks, lazyVGrid
+  std::optional<double> minLength;                                // spacer
+  Branch branch = Branch::first;                                  // conditional
+  std::vector<GridItem> columns;                                  // lazyVGrid
+  ForEachElements elements;                                       // forEach; shared between copies
+  TextContent text;                                               // text
+  std::string systemName;                                         // image
   std::vector<Modifier> modifiers;
   // Stacks, group, grid; view body and conditional content are children[0].
   // Shared between copies: bodies put subtrees into their parents by value,

@@ -1,7 +1,7 @@
 #include "platform/ui/tree/text_content.hpp"
 
-#include "platform/ui/tree/environment.hpp"
 #include "platform/ui/text/time_format.hpp"
+#include "platform/ui/tree/environment.hpp"
 
 namespace corvane {
 

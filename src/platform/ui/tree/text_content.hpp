@@ -22,7 +22,7 @@ enum class TextKind { verbatim, key, interpolation, relative };
 
 struct TextContent {
   TextKind kind = TextKind::verbatim;
-  std::string string;  // the verbatim string, the key, or the interpolation's key
+  std::string string;                   // the verbatim string, the key, or the interpolation's key
   std::vector<TextArgument> arguments;  // interpolation only, in order
   Date date{};                          // relative only
 };

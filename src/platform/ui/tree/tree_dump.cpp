@@ -81,24 +81,41 @@ void edgeList(JsonWriter& out, EdgeSet e) {
 
 void dumpFont(JsonWriter& out, const Font& f) {
   out.beginObject().key("size").real(f.size).key("weight");
-  if (f.weight) out.string(weightName(*f.weight)); else out.null();
+  if (f.weight)
+    out.string(weightName(*f.weight));
+  else
+    out.null();
   out.key("design");
-  if (f.design) out.string(designName(*f.design)); else out.null();
+  if (f.design)
+    out.string(designName(*f.design));
+  else
+    out.null();
   out.endObject();
 }
 
 struct ModifierWriter {
   JsonWriter& out;
-  void operator()(const FontModifier& m) { out.key("font"); dumpFont(out, m.font); }
-  void operator()(const ForegroundStyle& m) { out.key("foregroundStyle"); dumpColor(out, m.color); }
+  void operator()(const FontModifier& m) {
+    out.key("font");
+    dumpFont(out, m.font);
+  }
+  void operator()(const ForegroundStyle& m) {
+    out.key("foregroundStyle");
+    dumpColor(out, m.color);
+  }
   void operator()(const LineLimit& m) {
     out.key("lineLimit");
-    if (m.lines) out.integer(*m.lines); else out.null();
+    if (m.lines)
+      out.integer(*m.lines);
+    else
+      out.null();
   }
   void operator()(const TextCaseModifier& m) {
     out.key("textCase");
-    if (!m.textCase) out.null();
-    else out.string(*m.textCase == TextCase::uppercase ? "uppercase" : "lowercase");
+    if (!m.textCase)
+      out.null();
+    else
+      out.string(*m.textCase == TextCase::uppercase ? "uppercase" : "lowercase");
   }
   void operator()(const Padding& m) {
     out.key("padding").beginObject();
@@ -134,7 +151,10 @@ struct ModifierWriter {
     dumpColor(out, m.color);
     out.key("placement").string("widget").endObject();
   }
-  void operator()(const Fill& m) { out.key("fill"); dumpColor(out, m.color); }
+  void operator()(const Fill& m) {
+    out.key("fill");
+    dumpColor(out, m.color);
+  }
 };
 
 class Dumper {
@@ -170,9 +190,18 @@ class Dumper {
  private:
   void properties(const Node& n, const Inherited& inherited) {
     switch (n.type) {
-      case NodeType::vstack: out_.key("alignment").string(alignmentName(n.hAlignment)); spacing(n); break;
-      case NodeType::hstack: out_.key("alignment").string(alignmentName(n.vAlignment)); spacing(n); break;
-      case NodeType::spacer: out_.key("minLength"); optionalNumber(out_, n.minLength); break;
+      case NodeType::vstack:
+        out_.key("alignment").string(alignmentName(n.hAlignment));
+        spacing(n);
+        break;
+      case NodeType::hstack:
+        out_.key("alignment").string(alignmentName(n.vAlignment));
+        spacing(n);
+        break;
+      case NodeType::spacer:
+        out_.key("minLength");
+        optionalNumber(out_, n.minLength);
+        break;
       case NodeType::conditional: out_.key("branch").string(n.branch == Branch::first ? "first" : "second"); break;
       case NodeType::forEach: out_.key("id").string("\\.self"); break;
       case NodeType::lazyVGrid: grid(n); break;
@@ -192,11 +221,17 @@ class Dumper {
     for (const GridItem& c : n.columns) {
       out_.beginObject().key("size").beginObject().key("flexible").beginObject();
       out_.key("minimum").real(c.minimum).key("maximum");
-      if (c.maximum == kInfinity) out_.string("infinity"); else out_.real(c.maximum);
+      if (c.maximum == kInfinity)
+        out_.string("infinity");
+      else
+        out_.real(c.maximum);
       out_.endObject().endObject().key("spacing");
       optionalNumber(out_, c.spacing);
       out_.key("alignment");
-      if (c.alignment) out_.string("center"); else out_.null();
+      if (c.alignment)
+        out_.string("center");
+      else
+        out_.null();
       out_.endObject();
     }
     out_.endArray().key("alignment").string(alignmentName(n.hAlignment));
@@ -213,7 +248,10 @@ class Dumper {
       case TextKind::interpolation:
         out_.key("key").string(t.string).key("arguments").beginArray();
         for (const TextArgument& a : t.arguments) {
-          if (const auto* i = std::get_if<std::int64_t>(&a)) out_.integer(*i); else out_.string(std::get<std::string>(a));
+          if (const auto* i = std::get_if<std::int64_t>(&a))
+            out_.integer(*i);
+          else
+            out_.string(std::get<std::string>(a));
         }
         out_.endArray();
         break;
@@ -264,7 +302,10 @@ class Dumper {
 
 void dumpColor(JsonWriter& out, const Color& c) {
   out.beginObject().key("name");
-  if (c.name.empty()) out.null(); else out.string(c.name);
+  if (c.name.empty())
+    out.null();
+  else
+    out.string(c.name);
   out.key("hex").string(c.hexString()).key("opacity").real(c.opacity).endObject();
 }
 

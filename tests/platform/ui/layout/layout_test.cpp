@@ -7,8 +7,8 @@
 #include <set>
 
 #include "data/store.hpp"
-#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/paint/render.hpp"
+#include "platform/ui/text/pango_text.hpp"
 #include "support/box_query.hpp"
 #include "support/pinned.hpp"
 #include "support/tree_query.hpp"
@@ -354,10 +354,10 @@ TEST(Layout, GridCellsFollowTheGridsAlignmentUnlessTheirColumnHasOne) {
 TEST(Layout, ABottomAlignedStackStandsOnTheBaselineOfItsBottomText) {
   Environment env = pinnedEnvironment(WidgetFamily::systemMedium);
   // The inner stack is 30 points tall; its text sits at its bottom.
-  Node tree = HStack(VerticalAlignment::firstTextBaseline, 4,
-                     {Text::verbatim("Big").font(Font::system(20)),
-                      HStack(VerticalAlignment::bottom, 2,
-                             {Circle().frame(10, 30), Text::verbatim("small").font(Font::system(10))})});
+  Node tree = HStack(
+      VerticalAlignment::firstTextBaseline, 4,
+      {Text::verbatim("Big").font(Font::system(20)),
+       HStack(VerticalAlignment::bottom, 2, {Circle().frame(10, 30), Text::verbatim("small").font(Font::system(10))})});
   PangoTextMeasurer pango(fonts());
   BoxTree boxes = layOut(tree, env, canvasFor(WidgetFamily::systemMedium), pango);
   const Box& big = textBox(boxes.root, "Big");

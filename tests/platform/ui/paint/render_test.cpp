@@ -2,8 +2,8 @@
 // locale and time zone pinned. Compared with a small tolerance; re-recorded
 // only with CORVANE_RECORD_GOLDENS=1; a diff image is written on failure.
 
-#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/paint/render.hpp"
+#include "platform/ui/text/pango_text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,8 @@ Comparison compare(cairo_surface_t* a, cairo_surface_t* b, cairo_surface_t* diff
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       int worst = 0;
-      for (int ch = 0; ch < 4; ++ch) worst = std::max(worst, std::abs(pa[y * sa + x * 4 + ch] - pb[y * sb + x * 4 + ch]));
+      for (int ch = 0; ch < 4; ++ch)
+        worst = std::max(worst, std::abs(pa[y * sa + x * 4 + ch] - pb[y * sb + x * 4 + ch]));
       c.largest = std::max(c.largest, worst);
       unsigned char* d = pd + y * sd + x * 4;
       if (worst > tolerance) {
@@ -168,8 +169,8 @@ const Box* findText(const Box& b) {
 }
 
 TEST(Render, TextOfEveryDirectionIsDrawnInsideItsFrame) {
-  const std::vector<std::string> texts = {"@harbor", "@مرحبا_بالعالم", "שלום עולם, זו הערה", "@日本語", "@a\0b\ac"s,
-                                          "abc שלום def", "שלום abc"};
+  const std::vector<std::string> texts = {
+      "@harbor", "@مرحبا_بالعالم", "שלום עולם, זו הערה", "@日本語", "@a\0b\ac"s, "abc שלום def", "שלום abc"};
   for (const std::string& t : texts) {
     for (std::optional<int> limit : {std::optional<int>(1), std::optional<int>()}) {
       SCOPED_TRACE(t);

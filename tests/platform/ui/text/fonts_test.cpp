@@ -17,7 +17,8 @@ TEST(Fonts, EveryScriptOfAHandleOrNoteHasGlyphs) {
   const std::vector<std::string> texts = {
       "@quiet_orchard 18/40", "Привет", "Καλημέρα", "שלום", "東京_shop", "いいね", "你好", "🚀 done",
   };
-  for (const Font& font : {Font::system(12.5, FontWeight::semibold), Font::system(10, std::nullopt, FontDesign::monospaced)})
+  for (const Font& font :
+       {Font::system(12.5, FontWeight::semibold), Font::system(10, std::nullopt, FontDesign::monospaced)})
     for (const std::string& text : texts) {
       SCOPED_TRACE(text);
       EXPECT_EQ(unknownGlyphs(fonts, text, font), 0);

@@ -23,7 +23,7 @@ TEST(VisibleText, ControlsBecomeVisibleAndNothingAfterANulIsLost) {
       {"a\0b\ac"s, "a\u2400b\u2407c"},
       {"tab\there\nnext\r\nline", "tab\there\nnext\r\nline"},  // layout controls keep their meaning
       {"del\x7f", "del\u2421"},
-      {"c1\xc2\x85", "c1\uFFFD"},      // NEL, a C1 control
+      {"c1\xc2\x85", "c1\uFFFD"},  // NEL, a C1 control
       {"bad\xff\xfe utf", "bad\uFFFD\uFFFD utf"},
       {"\0"s, "\u2400"},
   };
@@ -32,7 +32,7 @@ TEST(VisibleText, ControlsBecomeVisibleAndNothingAfterANulIsLost) {
 
 TEST(VisibleText, CutsAtGraphemeBoundariesWithinTheBudget) {
   const std::string family = "\U0001F469\u200D\U0001F469\u200D\U0001F467";  // one grapheme of five code points
-  const std::string accented = "e\u0301";                                    // one grapheme of two
+  const std::string accented = "e\u0301";                                   // one grapheme of two
   struct Case {
     std::string name, in, out;
     TextBudget budget;
@@ -125,7 +125,7 @@ TEST(VisibleText, MeasuringWithTheHeightCutsAsPaintingWithTheLinesThatFit) {
     double fontSize, width, height;
     int lineLimit;  // the box's own, 0: none
   };
-  const std::vector<Case> cases = {{10, 100, 30, 0}, {10, 40, 12, 0},  {12.5, 300, 200, 0},
+  const std::vector<Case> cases = {{10, 100, 30, 0},  {10, 40, 12, 0},     {12.5, 300, 200, 0},
                                    {10, 100, 300, 2}, {10.5, 80, 2000, 0}, {10, 100, 30, 1}};
   PangoTextMeasurer measurer(fonts());
   for (const Case& c : cases) {
@@ -246,8 +246,10 @@ TEST(PangoText, ACutAtTheCanvasBottomKeepsEveryLineAboveIt) {
     int maxLines;
   };
   const std::vector<Case> cases = {
-      {"words", words, 100, 50, 0},       {"words, a sliver", words, 100, 3, 0},
-      {"one long word", letters, 45, 120, 0}, {"line limit past the bottom", words, 100, 20, 6},
+      {"words", words, 100, 50, 0},
+      {"words, a sliver", words, 100, 3, 0},
+      {"one long word", letters, 45, 120, 0},
+      {"line limit past the bottom", words, 100, 20, 6},
       {"line limit above the bottom", words, 100, 200, 3},
   };
   const Font font = Font::system(10);
@@ -305,7 +307,8 @@ TEST(PangoText, TheMeasuredLayoutIsKeptForExactlyTheQuestionAsked) {
   };
   const std::vector<Case> notAsked = {
       {"another width", 50, 0, std::nullopt}, {"a line limit", 46, 2, std::nullopt}, {"a height", 46, 0, 30}};
-  for (const Case& c : notAsked) EXPECT_FALSE(measurer.measuredLayout(value, font, c.width, c.lines, c.height)) << c.name;
+  for (const Case& c : notAsked)
+    EXPECT_FALSE(measurer.measuredLayout(value, font, c.width, c.lines, c.height)) << c.name;
 }
 
 }  // namespace

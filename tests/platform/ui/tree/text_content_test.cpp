@@ -4,9 +4,9 @@
 
 #include <limits>
 
-#include "platform/ui/tree/environment.hpp"
 #include "platform/ui/text/text_case.hpp"
 #include "platform/ui/text/time_format.hpp"
+#include "platform/ui/tree/environment.hpp"
 
 namespace corvane {
 namespace {
@@ -48,7 +48,7 @@ TEST(TimeFormat, RelativeShowsTheTwoLargestUnits) {
     std::string reads;
   };
   const std::vector<Case> cases = {
-      {0, "0 sec"},          {59.9, "59 sec"},          {674, "11 min, 14 sec"}, {60, "1 min"},
+      {0, "0 sec"},          {59.9, "59 sec"},         {674, "11 min, 14 sec"},  {60, "1 min"},
       {7500, "2 hr, 5 min"}, {273600, "3 days, 4 hr"}, {-674, "11 min, 14 sec"},
   };
   for (const auto& c : cases) {

@@ -37,12 +37,14 @@ TEST(TreeDump, TheTextCaseAppliedFirstWinsAsInTheDrawing) {
     std::string reads;
   };
   std::vector<Case> cases;
-  cases.push_back({"on the text", Text::verbatim("Mixed").textCase(TextCase::lowercase).textCase(TextCase::uppercase),
-                   "mixed"});
-  cases.push_back({"none first", Text::verbatim("Mixed").textCase(std::nullopt).textCase(TextCase::uppercase), "Mixed"});
-  cases.push_back({"on the stack", VStack(HorizontalAlignment::leading, 0, {Text::verbatim("Mixed")})
-                                       .textCase(TextCase::uppercase)
-                                       .textCase(TextCase::lowercase),
+  cases.push_back(
+      {"on the text", Text::verbatim("Mixed").textCase(TextCase::lowercase).textCase(TextCase::uppercase), "mixed"});
+  cases.push_back(
+      {"none first", Text::verbatim("Mixed").textCase(std::nullopt).textCase(TextCase::uppercase), "Mixed"});
+  cases.push_back({"on the stack",
+                   VStack(HorizontalAlignment::leading, 0, {Text::verbatim("Mixed")})
+                       .textCase(TextCase::uppercase)
+                       .textCase(TextCase::lowercase),
                    "MIXED"});
   cases.push_back({"inner over outer",
                    VStack(HorizontalAlignment::leading, 0, {Text::verbatim("Mixed").textCase(TextCase::lowercase)})
