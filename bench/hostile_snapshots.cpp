@@ -53,7 +53,8 @@ const std::vector<std::pair<std::string, std::function<void(Snapshot&)>>> kFiles
     {"note-1mb", [](Snapshot& d) { running(d).note = words(1 << 20); }},
     {"cells-5000-chars",
      [](Snapshot& d) {
-       for (PlanCell& cell : running(d).plan) cell.n = words(5000), cell.v = repeat("9/17 ", 1000);
+       auto& plan = running(d).plan;  // copy-on-write: cells change through the array
+       for (std::size_t i = 0; i < plan.size(); ++i) plan[i].n = words(5000), plan[i].v = repeat("9/17 ", 1000);
      }},
     {"handle-100k", [](Snapshot& d) { running(d).u = repeat("quiet_orchard_", 100000 / 14 + 1).substr(0, 100000); }},
     {"arabic-hebrew",
@@ -67,7 +68,8 @@ const std::vector<std::pair<std::string, std::function<void(Snapshot&)>>> kFiles
        running(d).u = "\u9759\u304B\u306A\u679C\u6A39\u5712";
        running(d).note = "\u5B9F\u884C\u4E2D \U0001F680\U0001F468\u200D\U0001F469\u200D\U0001F467";
        d.accounts[0].u = "\uD56D\uAD6C\uC758_\uB4F1\uBD88";
-       for (PlanCell& cell : running(d).plan) cell.n = "\U0001F44D\U0001F3FD " + cell.n + " \u2764\uFE0F";
+       auto& plan = running(d).plan;
+       for (std::size_t i = 0; i < plan.size(); ++i) plan[i].n = "\U0001F44D\U0001F3FD " + plan[i].n + " \u2764\uFE0F";
      }},
 };
 
