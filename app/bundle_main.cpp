@@ -1,10 +1,14 @@
 // The host's side of WidgetBundle.main(): the stand-in host's front door is
 // the command line, which serves this bundle.
 #include "app/command_line.hpp"
+#include "app/window_program.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {
 
-int CorvaneWidgets::main(int argc, char** argv) { return runCommandLine(CorvaneWidgets{}, argc, argv); }
+// A windowed `run` hands over to the window program, which alone links GTK.
+int CorvaneWidgets::main(int argc, char** argv) {
+  return runCommandLine(CorvaneWidgets{}, argc, argv, [argv](const WindowRunOptions&) { execWindowProgram(argv); });
+}
 
 }  // namespace corvane

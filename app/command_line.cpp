@@ -12,13 +12,13 @@
 
 namespace corvane {
 
-int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv) {
+int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv, const WindowRunner& windows) {
   CLI::App app{"corvane-widget: the Corvane desktop widget, its data and its host"};
   app.require_subcommand(1);
   addDataCommands(app);
   addViewCommands(app, bundle);
   addRenderCommand(app);
-  addRunCommands(app);
+  addRunCommands(app, windows);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -56,6 +56,8 @@ void HeadlessOutput::viewReplaced(WidgetFamily family, const LiveView& view) {
   if (picture.flushTimer) g_source_remove(picture.flushTimer);
   picture.flushTimer = 0;
   // A new entry: the whole picture is painted afresh, then written at once.
+  // The old picture goes first, so two never take memory at the same time.
+  picture.surface.reset();
   picture.surface = paintImage(view.boxes(), view.canvas(), view.environment().displayScale, fonts_);
   picture.unpainted.reset();
   write(picture);

@@ -15,7 +15,6 @@
 #include "app/entry_source.hpp"
 #include "app/exit_codes.hpp"
 #include "app/headless_output.hpp"
-#include "app/run_window.hpp"
 #include "data/store.hpp"
 #include "platform/live/host_channel.hpp"
 #include "timeline/today_widget.hpp"
@@ -116,7 +115,7 @@ void runHeadless(const RunOptions& o) {
 
 }  // namespace
 
-void addRunCommands(CLI::App& app) {
+void addRunCommands(CLI::App& app, WindowRunner windows) {
   auto o = std::make_shared<RunOptions>();
   CLI::App* run = app.add_subcommand("run", "Keep the widget running: timelines, live times, pictures kept current");
   run->add_flag("--headless", o->headless, "no window: keep DIR/widget-FAMILY.png current");
@@ -134,7 +133,7 @@ void addRunCommands(CLI::App& app) {
       ->capture_default_str();
   run->add_flag("--events", o->events, "print every host event as one JSON object per line");
   addEnvironmentOptions(*run, o->env);
-  run->callback([o, window] {
+  run->callback([o, window, windows = std::move(windows)] {
     if (o->headless) return runHeadless(*o);
     // Pictures in a folder are what a headless run keeps; a window run has none.
     if (!o->out.empty())
@@ -144,7 +143,7 @@ void addRunCommands(CLI::App& app) {
     window->env = o->env;
     window->speed = o->speed;
     window->events = o->events;
-    runWindows(*window);
+    windows(*window);
   });
 
   CLI::App* reload = app.add_subcommand("reload", "Ask every widget host running for this user for a new timeline now");

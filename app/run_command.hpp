@@ -5,8 +5,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include "app/window_options.hpp"
+
 namespace corvane {
 
-void addRunCommands(CLI::App& app);
+// A windowed `run` reads its options and hands them to `windows`.
+void addRunCommands(CLI::App& app, WindowRunner windows);
 
 }  // namespace corvane

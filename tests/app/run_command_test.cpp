@@ -227,6 +227,33 @@ TEST(RunHeadless, RefusesWhatItCannotDo) {
   }
 }
 
+// A windowed `run` is handed to the window program beside the command-line
+// program (which links no GTK); without a display that program explains, and
+// without the program the command line says what is missing.
+TEST(RunWindow, HandsOverToTheWindowProgramOrSaysWhyItCannot) {
+  TempDir dir;
+  std::filesystem::copy_file(kBinary, dir.file("corvane-widget"));
+  std::filesystem::permissions(dir.file("corvane-widget"), std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
+  struct Case {
+    std::string binary;
+    std::vector<std::string> errs;
+  };
+  const std::vector<Case> cases = {
+      {kBinary, {"no display to show the widget on", "run --headless --out DIR"}},
+      {dir.file("corvane-widget"),
+       {"the desktop window program could not be started", dir.file("corvane-widget-window"), "run --headless"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.binary);
+    ChildProcess p({"/bin/sh", "-c", "exec env -u DISPLAY -u WAYLAND_DISPLAY " + c.binary + " run --family small"},
+                   noBus(dir), dir.file("stderr.txt"));
+    EXPECT_EQ(p.wait(), 2);
+    const std::string err = readFile(dir.file("stderr.txt"));
+    for (const std::string& e : c.errs) EXPECT_NE(err.find(e), std::string::npos) << err;
+  }
+}
+
 // Starts a host, tells it to reload with `reloadEnv`, and checks that it asks
 // for a new timeline.
 void expectReloadReaches(const TempDir& dir, const Env& hostEnv, const Env& reloadEnv) {

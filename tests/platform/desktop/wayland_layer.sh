@@ -59,6 +59,7 @@ until_ok() {
 
 # Copies nobody can read and run, whatever the permissions on the build tree.
 install -m 755 "$bin" "$work/corvane-widget"
+install -m 755 "$(dirname "$bin")/corvane-widget-window" "$work/corvane-widget-window"
 install -m 644 "$snapshot" "$work/snapshot.json"
 cat >"$work/sway.conf" <<EOF
 xwayland disable

@@ -1,0 +1,16 @@
+#include "app/window_options.hpp"
+
+namespace corvane {
+
+void addWindowOptions(CLI::App& run, WindowRunOptions& o) {
+  run.add_option("--position", o.position, "window: the corner of the monitor")
+      ->check(CLI::IsMember({"top-left", "top-right", "bottom-left", "bottom-right"}))
+      ->capture_default_str();
+  run.add_option("--margin", o.margin, "window: points between the widget and the monitor's edges")
+      ->check(CLI::Range(0.0, 1000.0))
+      ->capture_default_str();
+  run.add_option("--monitor", o.monitor, "window: the monitor's number (0 is the first; default: the primary)")
+      ->check(CLI::NonNegativeNumber);
+}
+
+}  // namespace corvane
