@@ -6,46 +6,20 @@
 
 #include "platform/ui/paint/render.hpp"
 #include "support/file_io.hpp"
-#include "support/json_writer.hpp"
-#include "views/header.hpp"
 
 namespace corvane {
 
-std::string hostEventLine(std::string_view name, Date now) {
-  JsonWriter out;
-  out.beginObject().key("event").string(name).key("now").real(now.sinceEpoch).endObject();
-  return out.take();
-}
-
 HeadlessOutput::HeadlessOutput(std::string folder, double interval, bool events, HostClock clock,
                                const FontLibrary& fonts)
-    : folder_(std::move(folder)), interval_(interval), events_(events), clock_(std::move(clock)), fonts_(fonts) {}
+    : EventPrintingListener(events),
+      folder_(std::move(folder)),
+      interval_(interval),
+      clock_(std::move(clock)),
+      fonts_(fonts) {}
 
 HeadlessOutput::~HeadlessOutput() {
   for (auto& [family, picture] : pictures_)
     if (picture.flushTimer) g_source_remove(picture.flushTimer);
-}
-
-void HeadlessOutput::event(const std::string& line) const {
-  if (events_) std::cout << line << '\n' << std::flush;  // read line by line as it happens
-}
-
-void HeadlessOutput::placeholderShown(Date now) { event(hostEventLine("placeholder", now)); }
-
-void HeadlessOutput::snapshotReceived(Date now) { event(hostEventLine("snapshot", now)); }
-
-void HeadlessOutput::reloadRequested(Date now) { event(hostEventLine("reload-requested", now)); }
-
-void HeadlessOutput::timelineReceived(Date now, const HostTimeline& timeline) {
-  for (const HostEntry& e : timeline.entries) {
-    JsonWriter out;
-    out.beginObject().key("event").string("timeline").key("now").real(now.sinceEpoch);
-    out.key("date").real(e.date.sinceEpoch);
-    if (timeline.policy.kind == TimelineReloadPolicy::Kind::after)
-      out.key("reloadAfter").real(timeline.policy.date.sinceEpoch);
-    out.endObject();
-    event(out.take());
-  }
 }
 
 void HeadlessOutput::viewReplaced(WidgetFamily family, const LiveView& view) {
@@ -121,15 +95,7 @@ void HeadlessOutput::write(Picture& picture) {
   picture.unwritten = false;
   const Date now = clock_.now();
   picture.lastWritten = now;
-  JsonWriter out;
-  out.beginObject().key("event").string("draw").key("now").real(now.sinceEpoch);
-  out.key("family").string(familyShortName(family)).key("freshness");
-  if (auto line = view.textOfView(Updated::name))
-    out.string(*line);
-  else
-    out.null();
-  out.endObject();
-  event(out.take());
+  drawn(now, family, view);
 }
 
 }  // namespace corvane

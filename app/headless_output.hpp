@@ -8,12 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "app/host_events.hpp"
 #include "platform/live/widget_host.hpp"
 #include "platform/ui/text/gobject_ptr.hpp"
 
 namespace corvane {
 
-class HeadlessOutput final : public HostListener {
+class HeadlessOutput final : public EventPrintingListener {
  public:
   // `interval`: host seconds between two pictures that differ only in their
   // relative texts. `fonts` must outlive this.
@@ -22,10 +23,6 @@ class HeadlessOutput final : public HostListener {
   HeadlessOutput(const HeadlessOutput&) = delete;
   HeadlessOutput& operator=(const HeadlessOutput&) = delete;
 
-  void placeholderShown(Date now) override;
-  void snapshotReceived(Date now) override;
-  void timelineReceived(Date now, const HostTimeline& timeline) override;
-  void reloadRequested(Date now) override;
   void viewReplaced(WidgetFamily family, const LiveView& view) override;
   void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) override;
   void viewRemoved(WidgetFamily family) override;
@@ -45,17 +42,12 @@ class HeadlessOutput final : public HostListener {
 
   void write(Picture& picture);
   static gboolean onFlush(gpointer picture);
-  void event(const std::string& line) const;
 
   std::string folder_;
   double interval_;
-  bool events_;
   HostClock clock_;
   const FontLibrary& fonts_;
   std::map<WidgetFamily, Picture> pictures_;
 };
-
-// One line of --events: {"event":NAME,"now":T}.
-std::string hostEventLine(std::string_view name, Date now);
 
 }  // namespace corvane

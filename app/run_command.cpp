@@ -15,6 +15,7 @@
 #include "app/entry_source.hpp"
 #include "app/exit_codes.hpp"
 #include "app/headless_output.hpp"
+#include "app/host_setup.hpp"
 #include "data/store.hpp"
 #include "platform/live/host_channel.hpp"
 #include "timeline/today_widget.hpp"
@@ -63,7 +64,6 @@ struct SignalSources {
 void runHeadless(const RunOptions& o) {
   if (o.out.empty()) throw CommandFailure(kExitUsage, "run --headless needs --out DIR");
   if (!(o.interval > 0)) throw CommandFailure(kExitUsage, "--interval must be more than 0 seconds");
-  if (!(o.speed > 0)) throw CommandFailure(kExitUsage, "--speed must be more than 0");
   checkFolder(o.out);
   // Pictures and their PNG bytes (up to a few MB) come and go all day. With
   // a fixed threshold they are always mapped and unmapped whole; glibc's
@@ -79,16 +79,9 @@ void runHeadless(const RunOptions& o) {
   HostSettings settings;
   settings.families = families;
   settings.environment = resolveEnvironment(o.env, families.front(), o.scale);
-  settings.clock =
-      o.env.now || o.speed != 1 ? HostClock(Date{o.env.now.value_or(wallClockNow())}, o.speed) : HostClock();
-
-  // The provider reads the chosen file (or the user's) by the store's rules
-  // on the host's clock; a missing or invalid file is an empty state.
-  SnapshotSource snapshots = SnapshotSource::store();
-  if (!o.snapshotFile.empty()) snapshots.load = [file = o.snapshotFile] { return Store::loadFrom(file); };
-  if (o.env.now) snapshots.sample = [at = *o.env.now] { return Store::makeSample(at); };
-  TodayConfiguration config = TodayWidget{}.body();
-  config.provider = Provider(snapshots, settings.clock.asClock());
+  settings.clock = hostClockFor(o.env, o.speed);
+  // A missing or invalid snapshot file is an empty state, not an error.
+  TodayConfiguration config = configurationFor(o.snapshotFile, o.env, settings.clock);
 
   FontLibrary fonts;
   HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts);
@@ -134,6 +127,7 @@ void addRunCommands(CLI::App& app, WindowRunner windows) {
   run->add_flag("--events", o->events, "print every host event as one JSON object per line");
   addEnvironmentOptions(*run, o->env);
   run->callback([o, window, windows = std::move(windows)] {
+    if (!(o->speed > 0)) throw CommandFailure(kExitUsage, "--speed must be more than 0");
     if (o->headless) return runHeadless(*o);
     // Pictures in a folder are what a headless run keeps; a window run has none.
     if (!o->out.empty())

@@ -11,7 +11,8 @@
 #include <memory>
 
 #include "app/exit_codes.hpp"
-#include "app/headless_output.hpp"
+#include "app/host_events.hpp"
+#include "app/host_setup.hpp"
 #include "data/store.hpp"
 #include "platform/desktop/reading_order.hpp"
 #include "platform/desktop/widget_window.hpp"
@@ -63,10 +64,15 @@ class LivePicture final : public WindowPicture {
 };
 
 // The windows of one process, fed by its host.
-class DesktopOutput final : public HostListener {
+class DesktopOutput final : public EventPrintingListener {
  public:
   DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, GMainLoop* loop, int scale)
-      : options_(options), fonts_(fonts), loop_(loop), places_(RememberedPlaces::defaultPath()), scale_(scale) {
+      : EventPrintingListener(options.events),
+        options_(options),
+        fonts_(fonts),
+        loop_(loop),
+        places_(RememberedPlaces::defaultPath()),
+        scale_(scale) {
     places_.load();
     corner_ = cornerFromName(options.position).value_or(Corner::topRight);
   }
@@ -89,7 +95,7 @@ class DesktopOutput final : public HostListener {
     const std::string name(familyShortName(family));
     Shown& s = windows_[family];
     s.picture = std::make_unique<LivePicture>(
-        family, fonts_, [this, family](const LiveView& v) { drawn(family, v); },
+        family, fonts_, [this, family](const LiveView& v) { drawn(host_->now(), family, v); },
         [this, family](int scale) { scaleSeen(family, scale); });
     // Several widgets line up along the edge from the chosen corner.
     WindowPlacement placement{corner_, options_.margin, nextOffset_, options_.monitor, places_.place(name)};
@@ -107,19 +113,6 @@ class DesktopOutput final : public HostListener {
 
   void started() { started_ = true; }
 
-  void placeholderShown(Date now) override { event(hostEventLine("placeholder", now)); }
-  void reloadRequested(Date now) override { event(hostEventLine("reload-requested", now)); }
-  void timelineReceived(Date now, const HostTimeline& timeline) override {
-    for (const HostEntry& e : timeline.entries) {
-      JsonWriter out;
-      out.beginObject().key("event").string("timeline").key("now").real(now.sinceEpoch);
-      out.key("date").real(e.date.sinceEpoch);
-      if (timeline.policy.kind == TimelineReloadPolicy::Kind::after)
-        out.key("reloadAfter").real(timeline.policy.date.sinceEpoch);
-      out.endObject();
-      event(out.take());
-    }
-  }
   void viewReplaced(WidgetFamily family, const LiveView& view) override {
     auto it = windows_.find(family);
     if (it == windows_.end()) return;
@@ -143,23 +136,6 @@ class DesktopOutput final : public HostListener {
     std::unique_ptr<LivePicture> picture;
     std::unique_ptr<WidgetWindow> window;
   };
-
-  void event(const std::string& line) const {
-    if (options_.events) std::cout << line << '\n' << std::flush;
-  }
-
-  void drawn(WidgetFamily family, const LiveView& view) const {
-    if (!options_.events) return;
-    JsonWriter out;
-    out.beginObject().key("event").string("draw").key("now").real(host_->now().sinceEpoch);
-    out.key("family").string(familyShortName(family)).key("freshness");
-    if (auto line = view.textOfView(Updated::name))
-      out.string(*line);
-    else
-      out.null();
-    out.endObject();
-    event(out.take());
-  }
 
   // The menu's Size: this window shows another family, unless a window of
   // that family is already open.
@@ -245,7 +221,6 @@ void runWindows(const WindowRunOptions& o) {
     if (std::find(families.begin(), families.end(), parseFamily(f)) == families.end())
       families.push_back(parseFamily(f));
   }
-  if (!(o.speed > 0)) throw CommandFailure(kExitUsage, "--speed must be more than 0");
 
   // Our fontconfig configuration becomes the current one before GTK starts,
   // so GTK's own texts (the menu) use the project's fonts and the system's
@@ -271,13 +246,8 @@ void runWindows(const WindowRunOptions& o) {
   HostSettings settings;
   settings.families = families;
   settings.environment = resolveEnvironment(o.env, families.front(), startScale(o.monitor));
-  settings.clock =
-      o.env.now || o.speed != 1 ? HostClock(Date{o.env.now.value_or(wallClockNow())}, o.speed) : HostClock();
-  SnapshotSource snapshots = SnapshotSource::store();
-  if (!o.snapshotFile.empty()) snapshots.load = [file = o.snapshotFile] { return Store::loadFrom(file); };
-  if (o.env.now) snapshots.sample = [at = *o.env.now] { return Store::makeSample(at); };
-  TodayConfiguration config = TodayWidget{}.body();
-  config.provider = Provider(snapshots, settings.clock.asClock());
+  settings.clock = hostClockFor(o.env, o.speed);
+  TodayConfiguration config = configurationFor(o.snapshotFile, o.env, settings.clock);
 
   std::unique_ptr<GMainLoop, void (*)(GMainLoop*)> loop(g_main_loop_new(nullptr, FALSE), g_main_loop_unref);
   DesktopOutput output(o, fonts, loop.get(), int(settings.environment.displayScale));

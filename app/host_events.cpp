@@ -1,0 +1,51 @@
+#include "app/host_events.hpp"
+
+#include <iostream>
+
+#include "support/json_writer.hpp"
+#include "views/header.hpp"
+
+namespace corvane {
+
+std::string hostEventLine(std::string_view name, Date now) {
+  JsonWriter out;
+  out.beginObject().key("event").string(name).key("now").real(now.sinceEpoch).endObject();
+  return out.take();
+}
+
+void EventPrintingListener::event(const std::string& line) const {
+  if (events_) std::cout << line << '\n' << std::flush;  // read line by line as it happens
+}
+
+void EventPrintingListener::placeholderShown(Date now) { event(hostEventLine("placeholder", now)); }
+
+void EventPrintingListener::snapshotReceived(Date now) { event(hostEventLine("snapshot", now)); }
+
+void EventPrintingListener::reloadRequested(Date now) { event(hostEventLine("reload-requested", now)); }
+
+void EventPrintingListener::timelineReceived(Date now, const HostTimeline& timeline) {
+  for (const HostEntry& e : timeline.entries) {
+    JsonWriter out;
+    out.beginObject().key("event").string("timeline").key("now").real(now.sinceEpoch);
+    out.key("date").real(e.date.sinceEpoch);
+    if (timeline.policy.kind == TimelineReloadPolicy::Kind::after)
+      out.key("reloadAfter").real(timeline.policy.date.sinceEpoch);
+    out.endObject();
+    event(out.take());
+  }
+}
+
+void EventPrintingListener::drawn(Date now, WidgetFamily family, const LiveView& view) const {
+  if (!events_) return;
+  JsonWriter out;
+  out.beginObject().key("event").string("draw").key("now").real(now.sinceEpoch);
+  out.key("family").string(familyShortName(family)).key("freshness");
+  if (auto line = view.textOfView(Updated::name))
+    out.string(*line);
+  else
+    out.null();
+  out.endObject();
+  event(out.take());
+}
+
+}  // namespace corvane

@@ -1,0 +1,23 @@
+#include "app/host_setup.hpp"
+
+#include "data/store.hpp"
+#include "support/wall_clock.hpp"
+
+namespace corvane {
+
+HostClock hostClockFor(const EnvironmentOptions& env, double speed) {
+  if (!env.now && speed == 1) return HostClock();
+  return HostClock(Date{env.now.value_or(wallClockNow())}, speed);
+}
+
+TodayConfiguration configurationFor(const std::string& snapshotFile, const EnvironmentOptions& env,
+                                    const HostClock& clock) {
+  SnapshotSource snapshots = SnapshotSource::store();
+  if (!snapshotFile.empty()) snapshots.load = [file = snapshotFile] { return Store::loadFrom(file); };
+  if (env.now) snapshots.sample = [at = *env.now] { return Store::makeSample(at); };
+  TodayConfiguration config = TodayWidget{}.body();
+  config.provider = Provider(snapshots, clock.asClock());
+  return config;
+}
+
+}  // namespace corvane

@@ -1,0 +1,23 @@
+#pragma once
+// What a running host is made of, the same for the headless host and the
+// windows: its clock and the widget's configuration reading the snapshot.
+
+#include <string>
+
+#include "app/entry_source.hpp"
+#include "platform/host/host_clock.hpp"
+#include "timeline/today_widget.hpp"
+
+namespace corvane {
+
+// The wall clock, or (with --now or --speed) one started at `env.now` and
+// running `speed` (more than 0) times faster.
+HostClock hostClockFor(const EnvironmentOptions& env, double speed);
+
+// The widget's configuration, its provider reading `snapshotFile` (none: the
+// user's) by the store's rules on `clock`; a pinned time also dates the
+// sample that previews show.
+TodayConfiguration configurationFor(const std::string& snapshotFile, const EnvironmentOptions& env,
+                                    const HostClock& clock);
+
+}  // namespace corvane
