@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <functional>
-#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
@@ -19,6 +18,7 @@
 
 #include "platform/ui/layout/geometry.hpp"
 #include "platform/ui/tree/node.hpp"
+#include "support/index_iterator.hpp"
 
 namespace corvane {
 
@@ -84,34 +84,12 @@ struct Box {
 
 // The children a box placed, in order, as a range of boxes.
 class Box::Placed {
+  static const Box& child(const Box& box, std::size_t i) { return *box.builtChild(i); }
+
  public:
   Placed(const Box& box, std::size_t begin, std::size_t end) : box_(&box), begin_(begin), end_(end) {}
-  class iterator {
-   public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = Box;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const Box*;
-    using reference = const Box&;
-    iterator() = default;
-    iterator(const Box* box, std::size_t i) : box_(box), i_(i) {}
-    reference operator*() const { return *box_->builtChild(i_); }
-    pointer operator->() const { return box_->builtChild(i_); }
-    iterator& operator++() {
-      ++i_;
-      return *this;
-    }
-    iterator operator++(int) {
-      iterator before = *this;
-      ++i_;
-      return before;
-    }
-    friend bool operator==(const iterator& a, const iterator& b) { return a.i_ == b.i_; }
-
-   private:
-    const Box* box_ = nullptr;
-    std::size_t i_ = 0;
-  };
+  // Iterators hold the box, not this range, so they outlive it.
+  using iterator = IndexIterator<Box, Box, &Placed::child>;
   iterator begin() const { return {box_, begin_}; }
   iterator end() const { return {box_, end_}; }
   std::size_t size() const { return end_ - begin_; }

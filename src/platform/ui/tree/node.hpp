@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -27,6 +26,7 @@
 #include "platform/ui/tree/font.hpp"
 #include "platform/ui/tree/text_content.hpp"
 #include "support/cow_vector.hpp"
+#include "support/index_iterator.hpp"
 
 namespace corvane {
 
@@ -154,6 +154,8 @@ struct ForEachElement {
 // threads at once. A made element never changes and stays where it is, so
 // references to it (and to its nodes) hold as long as any copy does.
 class ForEachElements {
+  static const ForEachElement& element(const ForEachElements& elements, std::size_t i) { return elements[i]; }
+
  public:
   using Make = std::function<ForEachElement(std::size_t)>;
 
@@ -172,32 +174,7 @@ class ForEachElements {
   void forEachMade(const std::function<void(const ForEachElement&)>& visit) const;
 
   // Iterating makes every element it reaches.
-  class iterator {
-   public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = ForEachElement;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const ForEachElement*;
-    using reference = const ForEachElement&;
-    iterator() = default;
-    iterator(const ForEachElements* owner, std::size_t i) : owner_(owner), i_(i) {}
-    reference operator*() const { return (*owner_)[i_]; }
-    pointer operator->() const { return &(*owner_)[i_]; }
-    iterator& operator++() {
-      ++i_;
-      return *this;
-    }
-    iterator operator++(int) {
-      iterator before = *this;
-      ++i_;
-      return before;
-    }
-    friend bool operator==(const iterator& a, const iterator& b) { return a.i_ == b.i_; }
-
-   private:
-    const ForEachElements* owner_ = nullptr;
-    std::size_t i_ = 0;
-  };
+  using iterator = IndexIterator<ForEachElements, ForEachElement, &ForEachElements::element>;
   using const_iterator = iterator;
   iterator begin() const { return {this, 0}; }
   iterator end() const { return {this, size()}; }
