@@ -12,13 +12,8 @@ bin=$1
 snapshot=$2
 now=1700000000
 wallpaper='#0000ff'
-tools=(sway swaymsg grim compare convert)
-for t in "${tools[@]}"; do
-  if ! command -v "$t" >/dev/null; then
-    if [[ ${CI:-} == true ]]; then echo "missing $t (scripts/setup installs it)" >&2; exit 1; fi
-    echo "skipping: $t is not installed (scripts/setup installs it)"; exit 77
-  fi
-done
+source "$(dirname "$0")/common.sh"
+require_tools sway swaymsg grim compare convert
 
 work=$(mktemp -d)
 runtime=$(mktemp -d)
@@ -47,15 +42,6 @@ fail() {
   exit 1
 }
 
-# Waits until `$@` succeeds, for at most $1 seconds.
-until_ok() {
-  local deadline=$1; shift
-  local end=$((SECONDS + deadline))
-  until "$@" >/dev/null 2>&1; do
-    ((SECONDS < end)) || return 1
-    sleep 0.1
-  done
-}
 
 # Copies nobody can read and run, whatever the permissions on the build tree.
 install -m 755 "$bin" "$work/corvane-widget"

@@ -12,13 +12,8 @@ now=1700000000
 # xcompmgr draws a root without a wallpaper pixmap in this grey; the
 # wallpaper without a compositor is set to the same.
 wallpaper='#808080'
-tools=(Xvfb openbox xcompmgr xprop xwininfo xdotool import compare convert xsetroot xrandr)
-for t in "${tools[@]}"; do
-  if ! command -v "$t" >/dev/null; then
-    if [[ ${CI:-} == true ]]; then echo "missing $t (scripts/setup installs it)" >&2; exit 1; fi
-    echo "skipping: $t is not installed (scripts/setup installs it)"; exit 77
-  fi
-done
+source "$(dirname "$0")/common.sh"
+require_tools Xvfb openbox xcompmgr xprop xwininfo xdotool import compare convert xsetroot xrandr
 
 work=$(mktemp -d)
 pids=()
@@ -30,15 +25,6 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Waits until `$@` succeeds, for at most $deadline seconds.
-until_ok() {
-  local deadline=$1; shift
-  local end=$((SECONDS + deadline))
-  until "$@" >/dev/null 2>&1; do
-    ((SECONDS < end)) || return 1
-    sleep 0.1
-  done
-}
 
 start_x() {  # starts Xvfb (and openbox) with the wallpaper; sets DISPLAY
   rm -f "$work/displayfd"
