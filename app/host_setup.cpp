@@ -7,7 +7,7 @@ namespace corvane {
 
 HostClock hostClockFor(const EnvironmentOptions& env, double speed) {
   if (!env.now && speed == 1) return HostClock();
-  return HostClock(Date{env.now.value_or(wallClockNow())}, speed);
+  return {Date{env.now.value_or(wallClockNow())}, speed};
 }
 
 TodayConfiguration configurationFor(const std::string& snapshotFile, const EnvironmentOptions& env,
