@@ -6,7 +6,7 @@
 namespace corvane {
 
 HostClock hostClockFor(const EnvironmentOptions& env, double speed) {
-  if (!env.now && speed == 1) return HostClock();
+  if (!env.now && speed == 1) return {};
   return {Date{env.now.value_or(wallClockNow())}, speed};
 }
 
