@@ -94,6 +94,20 @@ void cut(std::string_view text, const TextBudget& budget, std::string& out) {
   out.append(text.substr(pieceStart, start - pieceStart));
 }
 
+// Whether `text` is within the budget whatever its graphemes are: no
+// grapheme is shorter than a byte, and no paragraph starts but at a
+// separator. Layout measures every text again and again, and most are short:
+// this spares them a grapheme iterator (ICU builds one from its rules data).
+bool fitsWhole(std::string_view text, const TextBudget& budget) {
+  const std::size_t room = budget.wraps ? budget.graphemesPerLine * budget.lines : budget.graphemesPerLine;
+  if (text.size() > room) return false;
+  std::size_t separators = 0;
+  for (std::size_t at = nextParagraphSeparator(text, 0); at != std::string_view::npos;
+       at = nextParagraphSeparator(text, at + 1))
+    ++separators;
+  return separators < budget.lines;
+}
+
 void appendUtf8(std::string& out, UChar32 c) {
   char buffer[U8_MAX_LENGTH];
   int32_t length = 0;
@@ -142,6 +156,7 @@ TextBudget textBudget(double fontSize, std::optional<double> width, int maxLines
 }
 
 std::string visibleText(std::string_view text, const TextBudget& budget) {
+  if (fitsWhole(text, budget)) return showControls(text);
   std::string kept;
   cut(text, budget, kept);
   return showControls(kept);

@@ -46,6 +46,12 @@ TEST(VisibleText, CutsAtGraphemeBoundariesWithinTheBudget) {
       {"CRLF is one separator", "ab\r\ncd\r\nef", "ab\r\ncd", {5, 2, false}},
       {"U+2029 separates paragraphs", "abcd\u2029efgh", "ab\u2029ef", {2, 2, false}},
       {"a short text is untouched", "short", "short", {10, 10, true}},
+      {"exactly the budget is kept", "abcdef", "abcdef", {3, 2, true}},
+      {"one grapheme past the budget is cut", "abcdefg", "abcdef", {3, 2, true}},
+      {"as many paragraphs as lines are kept", "abc\nde", "abc\nde", {3, 2, false}},
+      {"one paragraph more is dropped", "ab\ncd\n", "ab\ncd", {3, 2, false}},
+      {"a long paragraph among short ones is cut", "a\nbcde", "a\nbcd", {3, 2, false}},
+      {"multi-byte graphemes within the budget", accented + "\u00E9" + family, accented + "\u00E9", {2, 1, true}},
   };
   for (const Case& c : cases) EXPECT_EQ(visibleText(c.in, c.budget), c.out) << c.name;
 }
