@@ -139,7 +139,13 @@ std::optional<Rect> LiveView::update() {
   return damage;
 }
 
-void LiveView::paint(cairo_t* cr, const FontLibrary& fonts) const { paintWidget(cr, boxes_, canvas_, fonts); }
+void LiveView::paint(cairo_t* cr, const FontLibrary& fonts) const {
+  paintWidget(cr, boxes_, canvas_, fonts, measured());
+}
+
+// The layouts the tree was measured with, when the measurer keeps them: a
+// paint then draws them rather than shaping every text again.
+const PangoTextMeasurer* LiveView::measured() const { return dynamic_cast<const PangoTextMeasurer*>(text_); }
 
 void LiveView::repaint(cairo_t* cr, Rect region, const FontLibrary& fonts) const {
   // Whole device pixels, so that the clip has no partly covered pixels and
@@ -157,7 +163,7 @@ void LiveView::repaint(cairo_t* cr, Rect region, const FontLibrary& fonts) const
   cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
   cairo_paint(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-  paintWidget(cr, boxes_, canvas_, fonts);
+  paintWidget(cr, boxes_, canvas_, fonts, measured());
   cairo_restore(cr);
 }
 
