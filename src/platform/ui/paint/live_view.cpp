@@ -115,6 +115,9 @@ std::optional<Rect> LiveView::update() {
     if (t.textCase) s = applyTextCase(s, *t.textCase, env_.locale);
     Box& box = *t.path.back();
     if (s == box.text) continue;
+    // A ticking text shows a new reading every second; the measurer would
+    // otherwise keep a layout of each one until the view is replaced.
+    text_->forget(box.text);
     box.text = std::move(s);
     // Only the text and the boxes around it can answer differently now;
     // every other box keeps its answers for the same proposals.

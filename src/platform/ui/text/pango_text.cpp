@@ -1,6 +1,7 @@
 #include "platform/ui/text/pango_text.hpp"
 
 #include <cmath>
+#include <limits>
 
 #include "platform/ui/text/visible_text.hpp"
 
@@ -58,6 +59,16 @@ GObjectPtr<PangoLayout> PangoTextMeasurer::measuredLayout(const std::string& tex
   auto it = cache_.find(keyOf(text, font, width, maxLines, height));
   if (it == cache_.end()) return nullptr;
   return GObjectPtr<PangoLayout>(PANGO_LAYOUT(g_object_ref(it->second.layout.get())));
+}
+
+void PangoTextMeasurer::forget(const std::string& text) {
+  // Keys order by their text first: its measurements lie together. (A text
+  // whose key is its cut or its controls made visible is left; it only
+  // costs memory.)
+  constexpr double lowest = std::numeric_limits<double>::lowest();
+  constexpr int least = std::numeric_limits<int>::min();
+  auto it = cache_.lower_bound(Key{text, lowest, least, least, lowest, least});
+  while (it != cache_.end() && std::get<0>(it->first) == text) it = cache_.erase(it);
 }
 
 TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font, std::optional<double> width,

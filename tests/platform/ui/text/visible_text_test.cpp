@@ -317,5 +317,26 @@ TEST(PangoText, TheMeasuredLayoutIsKeptForExactlyTheQuestionAsked) {
     EXPECT_FALSE(measurer.measuredLayout(value, font, c.width, c.lines, c.height)) << c.name;
 }
 
+// A live text's old readings are let go of: every measurement of that text,
+// and nothing of its neighbours in the measurer's order.
+TEST(PangoText, ForgettingATextDropsAllItsMeasurementsAndNoOther) {
+  PangoTextMeasurer measurer(fonts());
+  const Font small = Font::system(10), bold = Font::system(12, FontWeight::bold);
+  struct Asked {
+    std::string text;
+    Font font;
+    std::optional<double> width;
+  };
+  const std::vector<Asked> asked = {
+      {"5 sec", small, std::nullopt}, {"5 sec", small, 40},          {"5 sec", bold, 20},
+      {"5 sec.", small, 40},          {"5 se", small, std::nullopt}, {"6 sec", small, 40},
+  };
+  for (const Asked& a : asked) measurer.measure(a.text, a.font, a.width, 1, std::nullopt);
+  measurer.forget("5 sec");
+  for (const Asked& a : asked)
+    EXPECT_EQ(bool(measurer.measuredLayout(a.text, a.font, a.width, 1, std::nullopt)), a.text != "5 sec")
+        << a.text << " at " << a.width.value_or(-1);
+}
+
 }  // namespace
 }  // namespace corvane
