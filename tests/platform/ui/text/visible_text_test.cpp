@@ -4,6 +4,9 @@
 #include "platform/ui/text/visible_text.hpp"
 
 #include <gtest/gtest.h>
+#include <pango/pangocairo.h>
+
+#include <cstring>
 
 #include "platform/ui/text/pango_text.hpp"
 #include "support/pinned.hpp"
@@ -315,6 +318,61 @@ TEST(PangoText, TheMeasuredLayoutIsKeptForExactlyTheQuestionAsked) {
       {"another width", 50, 0, std::nullopt}, {"a line limit", 46, 2, std::nullopt}, {"a height", 46, 0, 30}};
   for (const Case& c : notAsked)
     EXPECT_FALSE(measurer.measuredLayout(value, font, c.width, c.lines, c.height)) << c.name;
+}
+
+// A text measured at its natural size and then offered a width keeps the
+// natural layout when it fits unchanged; drawn where the painter draws it,
+// its pixels are those of a layout made at the width, and whatever would
+// move or break there is laid out again.
+TEST(PangoText, AWidthTheNaturalLayoutFitsDrawsTheSame) {
+  const Font font = Font::system(13, FontWeight::semibold);
+  auto draw = [](PangoLayout* layout) {
+    CairoSurfacePtr s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 400, 120));
+    CairoPtr cr(cairo_create(s.get()));
+    cairo_scale(cr.get(), 2, 2);
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    cairo_move_to(cr.get(), 3.25 - logical.x / double(PANGO_SCALE), 2);
+    pango_cairo_show_layout(cr.get(), layout);
+    cairo_surface_flush(s.get());
+    const int stride = cairo_image_surface_get_stride(s.get());
+    const unsigned char* data = cairo_image_surface_get_data(s.get());
+    return std::vector<unsigned char>(data, data + std::size_t(stride * 120));
+  };
+  struct Case {
+    const char* name;
+    std::string text;
+    double width;
+    int lines;
+    bool shared;  // the natural layout serves the width
+  };
+  const std::vector<Case> cases = {
+      {"fits", "11 min, 14 sec", 150, 1, true},
+      {"fits, no line limit", "11 min, 14 sec", 150, 0, true},
+      {"trailing spaces", "ready   ", 150, 1, true},
+      {"two paragraphs, two lines", "one\ntwo", 150, 2, true},
+      {"two paragraphs, one line", "one\ntwo", 150, 1, false},
+      {"too narrow: wraps", "11 min, 14 sec", 40, 0, false},
+      {"too narrow: ellipsized", "11 min, 14 sec", 40, 1, false},
+      {"right to left", "\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD", 150, 1, false},
+      {"left to right with a right-to-left word", "Hi \u05E9\u05DC\u05D5\u05DD", 150, 1, true},
+  };
+  for (const Case& c : cases) {
+    PangoTextMeasurer measurer(fonts());
+    measurer.measure(c.text, font, std::nullopt, c.lines, std::nullopt);
+    const TextMetrics m = measurer.measure(c.text, font, c.width, c.lines, std::nullopt);
+    auto natural = measurer.measuredLayout(c.text, font, std::nullopt, c.lines, std::nullopt);
+    auto kept = measurer.measuredLayout(c.text, font, c.width, c.lines, std::nullopt);
+    ASSERT_TRUE(natural && kept) << c.name;
+    EXPECT_EQ(natural.get() == kept.get(), c.shared) << c.name;
+    PangoTextMeasurer fresh(fonts());
+    const TextMetrics alone = fresh.measure(c.text, font, c.width, c.lines, std::nullopt);
+    EXPECT_EQ(m.size, alone.size) << c.name;
+    EXPECT_EQ(m.firstBaseline, alone.firstBaseline) << c.name;
+    EXPECT_EQ(m.lineHeight, alone.lineHeight) << c.name;
+    auto made = makeWholeTextLayout(fonts(), c.text, font, c.width, c.lines);
+    EXPECT_TRUE(draw(kept.get()) == draw(made.get())) << c.name;
+  }
 }
 
 // A live text's old readings are let go of: every measurement of that text,
