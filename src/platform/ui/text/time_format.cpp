@@ -157,6 +157,7 @@ std::string formatRelative(Date date, Date now, const std::string& locale) {
     status = U_ZERO_ERROR;
   }
   std::vector<icu::Measure> measures;
+  measures.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i)
     measures.emplace_back(icu::Formattable(static_cast<int64_t>(shown[i].count)), units[shown[i].unit].make(status),
                           status);
