@@ -64,6 +64,7 @@ struct WidgetWindow::Impl {
   bool dragging = false;
   guint saveTimer = 0;
   guint replaceIdle = 0;
+  std::string described;  // the description last given to screen readers
   gulong screenHandler = 0, addedHandler = 0, removedHandler = 0, monitorsHandler = 0, sizeHandler = 0;
 
   Impl(WindowPicture& p, std::string_view f, WindowPlacement pl, WindowActions a)
@@ -171,14 +172,19 @@ struct WidgetWindow::Impl {
     gtk_window_resize(GTK_WINDOW(window), int(std::lround(size.width)), int(std::lround(size.height)));
   }
 
-  void updateAccessible() const {
-    AtkObject* a = gtk_widget_get_accessible(area);
-    atk_object_set_name(a, kTitle);
-    const std::string text = picture.description();
-    atk_object_set_description(a, text.c_str());
-    AtkObject* w = gtk_widget_get_accessible(window);
-    atk_object_set_name(w, kTitle);
-    atk_object_set_description(w, text.c_str());
+  void nameAccessible() const {
+    atk_object_set_name(gtk_widget_get_accessible(area), kTitle);
+    atk_object_set_name(gtk_widget_get_accessible(window), kTitle);
+  }
+
+  // Each change notifies the accessibility bridge (and through it, screen
+  // readers): only a text that reads differently is set.
+  void updateAccessible() {
+    std::string text = picture.description();
+    if (text == described) return;
+    described = std::move(text);
+    atk_object_set_description(gtk_widget_get_accessible(area), described.c_str());
+    atk_object_set_description(gtk_widget_get_accessible(window), described.c_str());
   }
 
   // Monitors came or went: re-place on the next idle, once GDK has settled.
@@ -333,6 +339,7 @@ WidgetWindow::WidgetWindow(GtkApplication* app, WindowPicture& picture, std::str
   m.removedHandler = g_signal_connect(display, "monitor-removed", G_CALLBACK(Impl::onMonitorsChanged), &m);
   m.monitorsHandler = g_signal_connect(screen, "monitors-changed", G_CALLBACK(Impl::onScreenChanged), &m);
   m.sizeHandler = g_signal_connect(screen, "size-changed", G_CALLBACK(Impl::onScreenChanged), &m);
+  m.nameAccessible();
   m.updateAccessible();
   m.place();
 }

@@ -115,6 +115,9 @@ std::optional<Rect> LiveView::update() {
     if (t.textCase) s = applyTextCase(s, *t.textCase, env_.locale);
     Box& box = *t.path.back();
     if (s == box.text) continue;
+    // A ticking text shows a new reading every second; the measurer would
+    // otherwise keep a layout of each one until the view is replaced.
+    text_->forget(box.text);
     box.text = std::move(s);
     // Only the text and the boxes around it can answer differently now;
     // every other box keeps its answers for the same proposals.
@@ -139,7 +142,13 @@ std::optional<Rect> LiveView::update() {
   return damage;
 }
 
-void LiveView::paint(cairo_t* cr, const FontLibrary& fonts) const { paintWidget(cr, boxes_, canvas_, fonts); }
+void LiveView::paint(cairo_t* cr, const FontLibrary& fonts) const {
+  paintWidget(cr, boxes_, canvas_, fonts, measured());
+}
+
+// The layouts the tree was measured with, when the measurer keeps them: a
+// paint then draws them rather than shaping every text again.
+const PangoTextMeasurer* LiveView::measured() const { return dynamic_cast<const PangoTextMeasurer*>(text_); }
 
 void LiveView::repaint(cairo_t* cr, Rect region, const FontLibrary& fonts) const {
   // Whole device pixels, so that the clip has no partly covered pixels and
@@ -157,7 +166,7 @@ void LiveView::repaint(cairo_t* cr, Rect region, const FontLibrary& fonts) const
   cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
   cairo_paint(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-  paintWidget(cr, boxes_, canvas_, fonts);
+  paintWidget(cr, boxes_, canvas_, fonts, measured());
   cairo_restore(cr);
 }
 

@@ -16,6 +16,7 @@
 #include "platform/host/canvas.hpp"
 #include "platform/ui/layout/layout_box.hpp"
 #include "platform/ui/text/fonts.hpp"
+#include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/text/text_case.hpp"
 #include "platform/ui/text/text_measure.hpp"
 #include "platform/ui/tree/environment.hpp"
@@ -65,6 +66,7 @@ class LiveView {
   };
 
   Environment at(Date now) const;
+  const PangoTextMeasurer* measured() const;
   void findLiveTexts(Box& box, std::vector<Box*>& path);
 
   std::unique_ptr<const Node> root_;  // boxes point into it, so it never moves

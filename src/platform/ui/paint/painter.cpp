@@ -52,11 +52,21 @@ void paintSymbol(cairo_t* cr, const Box& b) {
   cairo_fill(cr);
 }
 
+// Glyphs are drawn with hinting and antialiasing, which may reach a little
+// past the ink rectangle Pango reports; a text is skipped only when even
+// this much around its ink is outside the clip.
+constexpr double kInkSlack = 2;
+
 struct Painting {
   const FontLibrary& fonts;
   const PangoTextMeasurer* measured;
   double canvasHeight;
+  Rect clip;  // what the clip lets through, in user space
 };
+
+bool meets(const Rect& a, const Rect& b) {
+  return a.x < b.maxX() && b.x < a.maxX() && a.y < b.maxY() && b.y < a.maxY();
+}
 
 void paintText(cairo_t* cr, const Box& b, const Painting& with) {
   // The layout that was measured, when the measurer kept it: nothing is
@@ -71,10 +81,16 @@ void paintText(cairo_t* cr, const Box& b, const Painting& with) {
                             std::max(0.0, with.canvasHeight - b.frame.y));
   // A right-to-left paragraph sits at the right of the layout's width; its
   // logical rectangle says where, so the text is drawn in its own frame.
-  PangoRectangle logical;
-  pango_layout_get_extents(layout.get(), nullptr, &logical);
+  PangoRectangle ink, logical;
+  pango_layout_get_extents(layout.get(), &ink, &logical);
+  const double x = b.frame.x - logical.x / double(PANGO_SCALE), y = b.frame.y;
+  // A repaint clipped to a changed line leaves the other texts' pixels as
+  // they are: rendering their glyphs would only be clipped away.
+  const Rect inked{x + ink.x / double(PANGO_SCALE) - kInkSlack, y + ink.y / double(PANGO_SCALE) - kInkSlack,
+                   ink.width / double(PANGO_SCALE) + 2 * kInkSlack, ink.height / double(PANGO_SCALE) + 2 * kInkSlack};
+  if (!meets(inked, with.clip)) return;
   setColor(cr, b.color);
-  cairo_move_to(cr, b.frame.x - logical.x / double(PANGO_SCALE), b.frame.y);
+  cairo_move_to(cr, x, y);
   pango_cairo_show_layout(cr, layout.get());
 }
 
@@ -107,7 +123,9 @@ void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, c
     setColor(cr, *tree.background);
     cairo_paint(cr);
   }
-  paintBox(cr, tree.root, Painting{fonts, measured, canvas.height});
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
+  paintBox(cr, tree.root, Painting{fonts, measured, canvas.height, {x0, y0, x1 - x0, y1 - y0}});
   cairo_restore(cr);
 }
 

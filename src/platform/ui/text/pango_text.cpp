@@ -1,6 +1,7 @@
 #include "platform/ui/text/pango_text.hpp"
 
 #include <cmath>
+#include <limits>
 
 #include "platform/ui/text/visible_text.hpp"
 
@@ -9,6 +10,19 @@ namespace {
 
 // Pango reads a negative height as a limit in lines; this many is no limit.
 constexpr int kNoLineLimit = -1000000;
+
+// Whether `layout`, made without a width, would be laid out the same at
+// `width` with `maxLines`: no line is broken or cut there, and every line
+// is left to right, so none moves to the right of the width either.
+bool fitsUnchanged(PangoLayout* layout, double width, int maxLines) {
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  if (logical.width > static_cast<int>(std::floor(std::max(0.0, width) * PANGO_SCALE))) return false;
+  if (maxLines > 0 && pango_layout_get_line_count(layout) > maxLines) return false;
+  for (GSList* l = pango_layout_get_lines_readonly(layout); l; l = l->next)
+    if (static_cast<PangoLayoutLine*>(l->data)->resolved_dir != PANGO_DIRECTION_LTR) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -60,10 +74,33 @@ GObjectPtr<PangoLayout> PangoTextMeasurer::measuredLayout(const std::string& tex
   return GObjectPtr<PangoLayout>(PANGO_LAYOUT(g_object_ref(it->second.layout.get())));
 }
 
+void PangoTextMeasurer::forget(const std::string& text) {
+  // Keys order by their text first: its measurements lie together. (A text
+  // whose key is its cut or its controls made visible is left; it only
+  // costs memory.)
+  constexpr double lowest = std::numeric_limits<double>::lowest();
+  constexpr int least = std::numeric_limits<int>::min();
+  auto it = cache_.lower_bound(Key{text, lowest, least, least, lowest, least});
+  while (it != cache_.end() && std::get<0>(it->first) == text) it = cache_.erase(it);
+}
+
 TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font, std::optional<double> width,
                                        int maxLines, std::optional<double> height) {
   Key key = keyOf(text, font, width, maxLines, height);
   if (auto it = cache_.find(key); it != cache_.end()) return it->second.metrics;
+  if (width) {
+    // Layout asks for a text's natural size, then offers it a width: when
+    // that text fits the width on as many lines, left to right, the layout
+    // at the width is the natural one, so it is not shaped again.
+    auto natural = cache_.find(keyOf(text, font, std::nullopt, maxLines, height));
+    if (natural != cache_.end() && std::get<0>(natural->first) == std::get<0>(key) &&
+        fitsUnchanged(natural->second.layout.get(), *width, maxLines)) {
+      const TextMetrics m = natural->second.metrics;
+      cache_.emplace(std::move(key),
+                     Measured{m, GObjectPtr<PangoLayout>(PANGO_LAYOUT(g_object_ref(natural->second.layout.get())))});
+      return m;
+    }
+  }
 
   auto layout = makeWholeTextLayout(fonts_, std::get<0>(key), font, width, maxLines);
   PangoRectangle logical;

@@ -27,6 +27,8 @@ class PangoTextMeasurer final : public TextMeasurer {
   explicit PangoTextMeasurer(const FontLibrary& fonts) : fonts_(fonts) {}
   TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
                       std::optional<double> height = std::nullopt) override;
+  // Drops every measurement of `text`, at any width and in any font.
+  void forget(const std::string& text) override;
   // The layout measured for exactly these arguments, if it was: the painter
   // draws it rather than shaping the text again.
   GObjectPtr<PangoLayout> measuredLayout(const std::string& text, const Font& font, std::optional<double> width,

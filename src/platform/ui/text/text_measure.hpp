@@ -25,6 +25,9 @@ class TextMeasurer {
   // long text that is shaped, never the metrics of what can be seen.
   virtual TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
                               std::optional<double> height) = 0;
+  // `text` is no longer shown (a live text moved on to another reading): a
+  // measurer that keeps what it measured may let go of it.
+  virtual void forget(const std::string& text) { (void)text; }
 };
 
 }  // namespace corvane

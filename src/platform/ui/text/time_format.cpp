@@ -1,9 +1,12 @@
 #include "platform/ui/text/time_format.hpp"
 
 #include <unicode/datefmt.h>
+#include <unicode/decimfmt.h>
+#include <unicode/listformatter.h>
 #include <unicode/measfmt.h>
 #include <unicode/measunit.h>
 #include <unicode/measure.h>
+#include <unicode/numberformatter.h>
 #include <unicode/timezone.h>
 
 #include <cmath>
@@ -11,6 +14,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace corvane {
@@ -38,6 +42,50 @@ icu::DateFormat* shortTimeFormat(const std::string& locale, const std::string& t
     if (f) f->adoptTimeZone(zone(timeZone).release());
   }
   return f.get();
+}
+
+// A duration as ICU's short MeasureFormat writes it, from parts made once:
+// MeasureFormat builds a fresh number formatter for every measure it
+// formats (most of a tick's formatting), while a kept one compiles itself
+// after a few uses. Its parts, as MeasureFormat makes them: each count with
+// the locale's decimal format and the unit's short name (all but the last
+// count with that format cut to whole numbers), joined as a short unit list.
+struct DurationParts {
+  static constexpr int kUnits = 4;  // days, hours, minutes, seconds
+  std::optional<icu::number::LocalizedNumberFormatter> whole[kUnits], last[kUnits];
+  std::unique_ptr<icu::ListFormatter> list;
+};
+
+std::unique_ptr<DurationParts> makeDurationParts(const icu::Locale& locale) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::NumberFormat> plain(icu::NumberFormat::createInstance(locale, UNUM_DECIMAL, status));
+  std::unique_ptr<icu::NumberFormat> integer(icu::NumberFormat::createInstance(locale, UNUM_DECIMAL, status));
+  auto* plainDecimal = dynamic_cast<icu::DecimalFormat*>(plain.get());
+  auto* integerDecimal = dynamic_cast<icu::DecimalFormat*>(integer.get());
+  if (U_FAILURE(status) || !plainDecimal || !integerDecimal) return nullptr;  // MeasureFormat's other path
+  integerDecimal->setMaximumFractionDigits(0);
+  integerDecimal->setRoundingMode(icu::DecimalFormat::kRoundDown);
+  const icu::number::LocalizedNumberFormatter* plainNumbers = plainDecimal->toNumberFormatter(status);
+  const icu::number::LocalizedNumberFormatter* integerNumbers = integerDecimal->toNumberFormatter(status);
+  if (U_FAILURE(status) || !plainNumbers || !integerNumbers) return nullptr;
+  auto parts = std::make_unique<DurationParts>();
+  const icu::MeasureUnit units[DurationParts::kUnits] = {icu::MeasureUnit::getDay(), icu::MeasureUnit::getHour(),
+                                                         icu::MeasureUnit::getMinute(), icu::MeasureUnit::getSecond()};
+  for (int i = 0; i < DurationParts::kUnits; ++i) {
+    parts->whole[i] = integerNumbers->unit(units[i]).unitWidth(UNUM_UNIT_WIDTH_SHORT);
+    parts->last[i] = plainNumbers->unit(units[i]).unitWidth(UNUM_UNIT_WIDTH_SHORT);
+  }
+  parts->list.reset(icu::ListFormatter::createInstance(locale, ULISTFMT_TYPE_UNITS, ULISTFMT_WIDTH_SHORT, status));
+  if (U_FAILURE(status) || !parts->list) return nullptr;
+  return parts;
+}
+
+// Per thread, per locale; none where MeasureFormat itself is used.
+const DurationParts* durationParts(const std::string& locale) {
+  thread_local std::map<std::string, std::unique_ptr<DurationParts>> made;
+  auto [it, added] = made.try_emplace(locale);
+  if (added) it->second = makeDurationParts(icu::Locale(locale.c_str()));
+  return it->second.get();
 }
 
 icu::MeasureFormat* durationFormat(const std::string& locale) {
@@ -75,19 +123,44 @@ std::string formatRelative(Date date, Date now, const std::string& locale) {
                         {3600, &icu::MeasureUnit::createHour},
                         {60, &icu::MeasureUnit::createMinute},
                         {1, &icu::MeasureUnit::createSecond}};
-  UErrorCode status = U_ZERO_ERROR;
-  std::vector<icu::Measure> measures;
+  // Start at the largest unit that is not zero, and show two units at most;
+  // a zero second unit is left out ("1 min", not "1 min, 0 sec").
+  struct Shown {
+    int unit;
+    std::int64_t count;
+  };
+  Shown shown[2];
+  int count = 0;
   std::int64_t rest = total;
-  for (const Unit& u : units) {
-    std::int64_t count = rest / u.seconds;
-    rest %= u.seconds;
-    // Start at the largest unit that is not zero, and show two units at most;
-    // a zero second unit is left out ("1 min", not "1 min, 0 sec").
-    if (measures.empty() && count == 0 && u.seconds != 1) continue;
-    if (!measures.empty() && count == 0) break;
-    measures.emplace_back(icu::Formattable(static_cast<int64_t>(count)), u.make(status), status);
-    if (measures.size() == 2) break;
+  for (int i = 0; i < 4; ++i) {
+    std::int64_t n = rest / units[i].seconds;
+    rest %= units[i].seconds;
+    if (count == 0 && n == 0 && units[i].seconds != 1) continue;
+    if (count > 0 && n == 0) break;
+    shown[count++] = {i, n};
+    if (count == 2) break;
   }
+  UErrorCode status = U_ZERO_ERROR;
+  if (const DurationParts* parts = durationParts(locale)) {
+    icu::UnicodeString pieces[2];
+    for (int i = 0; i < count; ++i) {
+      const auto& numbers = i == count - 1 ? parts->last[shown[i].unit] : parts->whole[shown[i].unit];
+      // A double, as MeasureFormat hands its counts over.
+      pieces[i] = numbers->formatDouble(static_cast<double>(shown[i].count), status).toString(status);
+    }
+    icu::UnicodeString out;
+    if (count == 1)
+      out = pieces[0];
+    else
+      parts->list->format(pieces, count, out, status);
+    if (U_SUCCESS(status)) return utf8(out);
+    status = U_ZERO_ERROR;
+  }
+  std::vector<icu::Measure> measures;
+  measures.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i)
+    measures.emplace_back(icu::Formattable(static_cast<int64_t>(shown[i].count)), units[shown[i].unit].make(status),
+                          status);
   icu::MeasureFormat* format = durationFormat(locale);
   icu::UnicodeString out;
   icu::FieldPosition pos;

@@ -56,14 +56,28 @@ bool takesRoom(std::string_view s, std::size_t at) {
            u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT));
 }
 
+// ICU builds a break iterator from its rules data, which costs more than
+// most texts take to walk: one is kept per thread and given each text.
+icu::BreakIterator* graphemeIterator() {
+  thread_local std::unique_ptr<icu::BreakIterator> kept = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> made(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status)) made.reset();
+    return made;
+  }();
+  return kept.get();
+}
+
 // The pieces of `text` within the budget, as byte ranges appended to `out`.
 void cut(std::string_view text, const TextBudget& budget, std::string& out) {
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<UText, UTextClose> ut(
       utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status));
-  std::unique_ptr<icu::BreakIterator> graphemes(
-      icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-  if (U_FAILURE(status)) {
+  // The kept iterator points at this text until it is given the next one,
+  // and serves nothing else in between.
+  icu::BreakIterator* graphemes = graphemeIterator();
+  if (!graphemes || U_FAILURE(status)) {
     out.append(text.substr(0, budget.graphemesPerLine * budget.lines));  // bytes, at worst
     return;
   }
@@ -92,6 +106,20 @@ void cut(std::string_view text, const TextBudget& budget, std::string& out) {
     start = stop;
   }
   out.append(text.substr(pieceStart, start - pieceStart));
+}
+
+// Whether `text` is within the budget whatever its graphemes are: no
+// grapheme is shorter than a byte, and no paragraph starts but at a
+// separator. Layout measures every text again and again, and most are short:
+// this spares them a grapheme iterator (ICU builds one from its rules data).
+bool fitsWhole(std::string_view text, const TextBudget& budget) {
+  const std::size_t room = budget.wraps ? budget.graphemesPerLine * budget.lines : budget.graphemesPerLine;
+  if (text.size() > room) return false;
+  std::size_t separators = 0;
+  for (std::size_t at = nextParagraphSeparator(text, 0); at != std::string_view::npos;
+       at = nextParagraphSeparator(text, at + 1))
+    ++separators;
+  return separators < budget.lines;
 }
 
 void appendUtf8(std::string& out, UChar32 c) {
@@ -142,6 +170,7 @@ TextBudget textBudget(double fontSize, std::optional<double> width, int maxLines
 }
 
 std::string visibleText(std::string_view text, const TextBudget& budget) {
+  if (fitsWhole(text, budget)) return showControls(text);
   std::string kept;
   cut(text, budget, kept);
   return showControls(kept);

@@ -100,5 +100,43 @@ TEST(LiveView, ARepaintOfTheDamageEqualsAFullPaint) {
   }
 }
 
+// A paint clipped to a narrow band (as a window's damage clips it) leaves out
+// the texts it does not reach; inside the band its pixels are those of the
+// same paint whose clip also takes in the canvas's two far corners (outside
+// the rounded rectangle, so transparent) and so leaves nothing out: wherever
+// the band cuts through glyphs, their ascenders and their descenders.
+TEST(LiveView, APaintClippedToABandLeavesOutOnlyWhatItCannotReach) {
+  for (WidgetFamily family : {WidgetFamily::systemSmall, WidgetFamily::systemMedium, WidgetFamily::systemLarge}) {
+    SCOPED_TRACE(familyName(family));
+    Fixture f;
+    auto view = f.build(family);
+    const WidgetCanvas& c = view->canvas();
+    const int w = int(c.width * 2), h = int(c.height * 2);
+    struct Band {
+      int x, y, width, height;
+    };
+    auto paint = [&](const Band& b, bool whole) {
+      CairoSurfacePtr s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
+      CairoPtr cr(cairo_create(s.get()));
+      cairo_rectangle(cr.get(), b.x, b.y, b.width, b.height);
+      if (whole) {
+        cairo_rectangle(cr.get(), 0, 0, 1, 1);
+        cairo_rectangle(cr.get(), w - 1, h - 1, 1, 1);
+      }
+      cairo_clip(cr.get());
+      cairo_scale(cr.get(), 2, 2);
+      view->paint(cr.get(), testing::sharedFonts());
+      cairo_surface_flush(s.get());
+      return s;
+    };
+    std::vector<Band> bands;
+    for (int y = 0; y < h; y += 3) bands.push_back({0, y, w, 2});
+    for (int x = 0; x < w; x += 5) bands.push_back({x, 0, 3, h});
+    for (const Band& b : bands)
+      EXPECT_TRUE(samePixels(paint(b, false).get(), paint(b, true).get()))
+          << b.x << "," << b.y << " " << b.width << "x" << b.height;
+  }
+}
+
 }  // namespace
 }  // namespace corvane

@@ -4,6 +4,9 @@
 #include "platform/ui/text/visible_text.hpp"
 
 #include <gtest/gtest.h>
+#include <pango/pangocairo.h>
+
+#include <cstring>
 
 #include "platform/ui/text/pango_text.hpp"
 #include "support/pinned.hpp"
@@ -46,6 +49,12 @@ TEST(VisibleText, CutsAtGraphemeBoundariesWithinTheBudget) {
       {"CRLF is one separator", "ab\r\ncd\r\nef", "ab\r\ncd", {5, 2, false}},
       {"U+2029 separates paragraphs", "abcd\u2029efgh", "ab\u2029ef", {2, 2, false}},
       {"a short text is untouched", "short", "short", {10, 10, true}},
+      {"exactly the budget is kept", "abcdef", "abcdef", {3, 2, true}},
+      {"one grapheme past the budget is cut", "abcdefg", "abcdef", {3, 2, true}},
+      {"as many paragraphs as lines are kept", "abc\nde", "abc\nde", {3, 2, false}},
+      {"one paragraph more is dropped", "ab\ncd\n", "ab\ncd", {3, 2, false}},
+      {"a long paragraph among short ones is cut", "a\nbcde", "a\nbcd", {3, 2, false}},
+      {"multi-byte graphemes within the budget", accented + "\u00E9" + family, accented + "\u00E9", {2, 1, true}},
   };
   for (const Case& c : cases) EXPECT_EQ(visibleText(c.in, c.budget), c.out) << c.name;
 }
@@ -309,6 +318,85 @@ TEST(PangoText, TheMeasuredLayoutIsKeptForExactlyTheQuestionAsked) {
       {"another width", 50, 0, std::nullopt}, {"a line limit", 46, 2, std::nullopt}, {"a height", 46, 0, 30}};
   for (const Case& c : notAsked)
     EXPECT_FALSE(measurer.measuredLayout(value, font, c.width, c.lines, c.height)) << c.name;
+}
+
+// The pixels of `layout` drawn as the painter draws a text at (3.25, 2), at 2x.
+std::vector<unsigned char> drawnAsPainted(PangoLayout* layout) {
+  CairoSurfacePtr s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 400, 120));
+  CairoPtr cr(cairo_create(s.get()));
+  cairo_scale(cr.get(), 2, 2);
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  cairo_move_to(cr.get(), 3.25 - logical.x / double(PANGO_SCALE), 2);
+  pango_cairo_show_layout(cr.get(), layout);
+  cairo_surface_flush(s.get());
+  const auto bytes = static_cast<std::size_t>(cairo_image_surface_get_stride(s.get())) * 120;
+  const unsigned char* data = cairo_image_surface_get_data(s.get());
+  return {data, data + bytes};
+}
+
+bool sameMetrics(const TextMetrics& a, const TextMetrics& b) {
+  return a.size == b.size && a.firstBaseline == b.firstBaseline && a.lineHeight == b.lineHeight;
+}
+
+// A text measured at its natural size and then offered a width keeps the
+// natural layout when it fits unchanged; drawn where the painter draws it,
+// its pixels are those of a layout made at the width, and whatever would
+// move or break there is laid out again.
+TEST(PangoText, AWidthTheNaturalLayoutFitsDrawsTheSame) {
+  const Font font = Font::system(13, FontWeight::semibold);
+  struct Case {
+    const char* name;
+    std::string text;
+    double width;
+    int lines;
+    bool shared;  // the natural layout serves the width
+  };
+  const std::vector<Case> cases = {
+      {"fits", "11 min, 14 sec", 150, 1, true},
+      {"fits, no line limit", "11 min, 14 sec", 150, 0, true},
+      {"trailing spaces", "ready   ", 150, 1, true},
+      {"two paragraphs, two lines", "one\ntwo", 150, 2, true},
+      {"two paragraphs, one line", "one\ntwo", 150, 1, false},
+      {"too narrow: wraps", "11 min, 14 sec", 40, 0, false},
+      {"too narrow: ellipsized", "11 min, 14 sec", 40, 1, false},
+      {"right to left", "\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD", 150, 1, false},
+      {"left to right with a right-to-left word", "Hi \u05E9\u05DC\u05D5\u05DD", 150, 1, true},
+  };
+  for (const Case& c : cases) {
+    PangoTextMeasurer measurer(fonts());
+    measurer.measure(c.text, font, std::nullopt, c.lines, std::nullopt);
+    const TextMetrics m = measurer.measure(c.text, font, c.width, c.lines, std::nullopt);
+    auto natural = measurer.measuredLayout(c.text, font, std::nullopt, c.lines, std::nullopt);
+    auto kept = measurer.measuredLayout(c.text, font, c.width, c.lines, std::nullopt);
+    ASSERT_TRUE(natural && kept) << c.name;
+    EXPECT_EQ(natural.get() == kept.get(), c.shared) << c.name;
+    PangoTextMeasurer fresh(fonts());
+    EXPECT_TRUE(sameMetrics(m, fresh.measure(c.text, font, c.width, c.lines, std::nullopt))) << c.name;
+    auto made = makeWholeTextLayout(fonts(), c.text, font, c.width, c.lines);
+    EXPECT_TRUE(drawnAsPainted(kept.get()) == drawnAsPainted(made.get())) << c.name;
+  }
+}
+
+// A live text's old readings are let go of: every measurement of that text,
+// and nothing of its neighbours in the measurer's order.
+TEST(PangoText, ForgettingATextDropsAllItsMeasurementsAndNoOther) {
+  PangoTextMeasurer measurer(fonts());
+  const Font small = Font::system(10), bold = Font::system(12, FontWeight::bold);
+  struct Asked {
+    std::string text;
+    Font font;
+    std::optional<double> width;
+  };
+  const std::vector<Asked> asked = {
+      {"5 sec", small, std::nullopt}, {"5 sec", small, 40},          {"5 sec", bold, 20},
+      {"5 sec.", small, 40},          {"5 se", small, std::nullopt}, {"6 sec", small, 40},
+  };
+  for (const Asked& a : asked) measurer.measure(a.text, a.font, a.width, 1, std::nullopt);
+  measurer.forget("5 sec");
+  for (const Asked& a : asked)
+    EXPECT_EQ(bool(measurer.measuredLayout(a.text, a.font, a.width, 1, std::nullopt)), a.text != "5 sec")
+        << a.text << " at " << a.width.value_or(-1);
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 #include "platform/ui/tree/text_content.hpp"
 
 #include <gtest/gtest.h>
+#include <unicode/measfmt.h>
+#include <unicode/measunit.h>
+#include <unicode/measure.h>
 
 #include <limits>
+#include <memory>
 
 #include "platform/ui/text/text_case.hpp"
 #include "platform/ui/text/time_format.hpp"
@@ -54,6 +58,56 @@ TEST(TimeFormat, RelativeShowsTheTwoLargestUnits) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.seconds);
     EXPECT_EQ(formatRelative(Date{1000}, Date{1000 + c.seconds}, "en_US"), c.reads);
+  }
+}
+
+// The relative text is ICU's short MeasureFormat of the shown units, in
+// every locale ICU has data for, whatever their numbers, plurals, list
+// patterns and digits.
+TEST(TimeFormat, RelativeReadsAsMeasureFormatInEveryLocale) {
+  struct Case {
+    double seconds;
+    std::vector<std::pair<std::int64_t, icu::MeasureUnit>> units;
+  };
+  const icu::MeasureUnit day = icu::MeasureUnit::getDay(), hour = icu::MeasureUnit::getHour(),
+                         minute = icu::MeasureUnit::getMinute(), second = icu::MeasureUnit::getSecond();
+  const std::vector<Case> cases = {
+      {0, {{0, second}}},
+      {1, {{1, second}}},
+      {2, {{2, second}}},
+      {11, {{11, second}}},
+      {59, {{59, second}}},
+      {60, {{1, minute}}},
+      {61, {{1, minute}, {1, second}}},
+      {674, {{11, minute}, {14, second}}},
+      {3540 + 22, {{59, minute}, {22, second}}},
+      {3600, {{1, hour}}},
+      {3600 + 120, {{1, hour}, {2, minute}}},
+      {86400 + 7200, {{1, day}, {2, hour}}},
+      {86400 * 5.0, {{5, day}}},
+      {86400 * 1234.0 + 3 * 3600, {{1234, day}, {3, hour}}},
+      {86400 * 1000000.0 + 3600, {{1000000, day}, {1, hour}}},
+  };
+  int32_t count = 0;
+  const icu::Locale* locales = icu::Locale::getAvailableLocales(count);
+  ASSERT_GT(count, 100);
+  for (int32_t l = 0; l < count; ++l) {
+    const std::string id = locales[l].getName();
+    UErrorCode status = U_ZERO_ERROR;
+    icu::MeasureFormat reference(locales[l], UMEASFMT_WIDTH_SHORT, status);
+    ASSERT_TRUE(U_SUCCESS(status)) << id;
+    for (const Case& c : cases) {
+      std::vector<icu::Measure> measures;
+      for (const auto& [n, unit] : c.units)
+        measures.emplace_back(icu::Formattable(static_cast<int64_t>(n)), unit.clone(), status);
+      icu::UnicodeString expected;
+      icu::FieldPosition pos;
+      reference.formatMeasures(measures.data(), static_cast<int32_t>(measures.size()), expected, pos, status);
+      ASSERT_TRUE(U_SUCCESS(status)) << id;
+      std::string want;
+      expected.toUTF8String(want);
+      EXPECT_EQ(formatRelative(Date{1000}, Date{1000 + c.seconds}, id), want) << id << " " << c.seconds;
+    }
   }
 }
 
