@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace corvane {
@@ -54,6 +55,23 @@ struct DurationParts {
   static constexpr int kUnits = 4;  // days, hours, minutes, seconds
   std::optional<icu::number::LocalizedNumberFormatter> whole[kUnits], last[kUnits];
   std::unique_ptr<icu::ListFormatter> list;
+  // Counts already written, by unit, place and count: a ticking duration
+  // writes the same few dozen ("14 sec", "1 min") again and again. Bounded,
+  // since a person can leave the widget running for months.
+  std::map<std::tuple<int, bool, std::int64_t>, icu::UnicodeString> written;
+  static constexpr std::size_t kMaxWritten = 512;
+
+  icu::UnicodeString piece(int unit, bool isLast, std::int64_t count, UErrorCode& status) {
+    auto key = std::make_tuple(unit, isLast, count);
+    if (auto it = written.find(key); it != written.end()) return it->second;
+    const auto& numbers = isLast ? last[unit] : whole[unit];
+    // A double, as MeasureFormat hands its counts over.
+    icu::UnicodeString text = numbers->formatDouble(static_cast<double>(count), status).toString(status);
+    if (U_FAILURE(status)) return text;
+    if (written.size() >= kMaxWritten) written.clear();
+    written.emplace(key, text);
+    return text;
+  }
 };
 
 std::unique_ptr<DurationParts> makeDurationParts(const icu::Locale& locale) {
@@ -81,7 +99,7 @@ std::unique_ptr<DurationParts> makeDurationParts(const icu::Locale& locale) {
 }
 
 // Per thread, per locale; none where MeasureFormat itself is used.
-const DurationParts* durationParts(const std::string& locale) {
+DurationParts* durationParts(const std::string& locale) {
   thread_local std::map<std::string, std::unique_ptr<DurationParts>> made;
   auto [it, added] = made.try_emplace(locale);
   if (added) it->second = makeDurationParts(icu::Locale(locale.c_str()));
@@ -141,13 +159,9 @@ std::string formatRelative(Date date, Date now, const std::string& locale) {
     if (count == 2) break;
   }
   UErrorCode status = U_ZERO_ERROR;
-  if (const DurationParts* parts = durationParts(locale)) {
+  if (DurationParts* parts = durationParts(locale)) {
     icu::UnicodeString pieces[2];
-    for (int i = 0; i < count; ++i) {
-      const auto& numbers = i == count - 1 ? parts->last[shown[i].unit] : parts->whole[shown[i].unit];
-      // A double, as MeasureFormat hands its counts over.
-      pieces[i] = numbers->formatDouble(static_cast<double>(shown[i].count), status).toString(status);
-    }
+    for (int i = 0; i < count; ++i) pieces[i] = parts->piece(shown[i].unit, i == count - 1, shown[i].count, status);
     icu::UnicodeString out;
     if (count == 1)
       out = pieces[0];
