@@ -293,6 +293,19 @@ struct WidgetWindow::Impl {
   // A monitor that changes its mode or work area keeps its GdkMonitor, and
   // one that comes back may reuse it: only the screen says so.
   static void onScreenChanged(GdkScreen*, Impl* self) { self->scheduleReplace(); }
+  // On X11 the window manager sets the work area (_NET_WORKAREA on the root
+  // window) after the monitors changed, often after GDK told of the change:
+  // placing again when it does puts the window in the corner of what is
+  // really there, not of the work area that was.
+  static GdkFilterReturn onRootEvent(GdkXEvent* native, GdkEvent*, gpointer self) {
+    const auto* event = static_cast<const XEvent*>(native);
+    auto* impl = static_cast<Impl*>(self);
+    if (event->type == PropertyNotify &&
+        event->xproperty.atom ==
+            gdk_x11_get_xatom_by_name_for_display(gtk_widget_get_display(impl->window), "_NET_WORKAREA"))
+      impl->scheduleReplace();
+    return GDK_FILTER_CONTINUE;
+  }
 
   // The compositor closed the layer surface (its output went away, or it
   // asked so): show it again, which makes a new surface. Elsewhere a close
@@ -365,6 +378,11 @@ WidgetWindow::WidgetWindow(GtkApplication* app, WindowPicture& picture, std::str
   m.removedHandler = g_signal_connect(display, "monitor-removed", G_CALLBACK(Impl::onMonitorsChanged), &m);
   m.monitorsHandler = g_signal_connect(screen, "monitors-changed", G_CALLBACK(Impl::onScreenChanged), &m);
   m.sizeHandler = g_signal_connect(screen, "size-changed", G_CALLBACK(Impl::onScreenChanged), &m);
+  if (GDK_IS_X11_DISPLAY(display)) {
+    GdkWindow* root = gdk_screen_get_root_window(screen);
+    gdk_window_set_events(root, GdkEventMask(gdk_window_get_events(root) | GDK_PROPERTY_CHANGE_MASK));
+    gdk_window_add_filter(root, &Impl::onRootEvent, &m);
+  }
   m.nameAccessible();
   m.updateAccessible();
   m.place();
@@ -379,6 +397,8 @@ WidgetWindow::~WidgetWindow() {
   g_signal_handler_disconnect(gtk_widget_get_screen(m.window), m.sizeHandler);
   g_signal_handler_disconnect(gtk_widget_get_display(m.window), m.addedHandler);
   g_signal_handler_disconnect(gtk_widget_get_display(m.window), m.removedHandler);
+  if (GDK_IS_X11_DISPLAY(gtk_widget_get_display(m.window)))
+    gdk_window_remove_filter(gdk_screen_get_root_window(gtk_widget_get_screen(m.window)), &Impl::onRootEvent, &m);
   m.menu.reset();
   gtk_widget_destroy(m.window);
   g_object_unref(m.window);
