@@ -222,20 +222,19 @@ struct WidgetWindow::Impl {
   // costs. GDK's own double buffer is used, so the window never shows a
   // half-painted region. Returns false where it cannot (not X11, not shown,
   // or GTK is painting).
-  bool paintNow(const Rect& damage) {
+  bool paintNow(const cairo_rectangle_int_t& damage) {
     if (!GDK_IS_X11_DISPLAY(gtk_widget_get_display(window)) || !gtk_widget_is_drawable(area)) return false;
     GdkWindow* top = gtk_widget_get_window(window);
     if (!top) return false;
-    const int x = int(std::floor(damage.x)), y = int(std::floor(damage.y));
     int topX = 0, topY = 0;
-    if (!gtk_widget_translate_coordinates(area, window, x, y, &topX, &topY)) return false;
-    const cairo_rectangle_int_t rect{topX, topY, int(std::ceil(damage.maxX())) - x, int(std::ceil(damage.maxY())) - y};
+    if (!gtk_widget_translate_coordinates(area, window, damage.x, damage.y, &topX, &topY)) return false;
+    const cairo_rectangle_int_t rect{topX, topY, damage.width, damage.height};
     cairo_region_t* region = cairo_region_create_rectangle(&rect);
     GdkDrawingContext* context = gdk_window_begin_draw_frame(top, region);
     cairo_region_destroy(region);
     if (!context) return false;
     cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
-    cairo_translate(cr, topX - x, topY - y);  // the area's origin
+    cairo_translate(cr, topX - damage.x, topY - damage.y);  // the area's origin
     onDraw(area, cr, this);
     gdk_window_end_draw_frame(top, context);
     return true;
@@ -414,16 +413,13 @@ void WidgetWindow::present() {
 }
 
 void WidgetWindow::pictureChanged(const std::optional<Rect>& damage) {
-  if (damage && impl_->paintNow(*damage)) {
-    impl_->updateAccessible();
-    return;
-  }
-  if (damage) {
-    const int x = int(std::floor(damage->x)), y = int(std::floor(damage->y));
-    gtk_widget_queue_draw_area(impl_->area, x, y, int(std::ceil(damage->maxX())) - x,
-                               int(std::ceil(damage->maxY())) - y);
-  } else {
+  if (!damage) {
     gtk_widget_queue_draw(impl_->area);
+  } else {
+    // Whole pixels around what changed.
+    const int x = int(std::floor(damage->x)), y = int(std::floor(damage->y));
+    const cairo_rectangle_int_t pixels{x, y, int(std::ceil(damage->maxX())) - x, int(std::ceil(damage->maxY())) - y};
+    if (!impl_->paintNow(pixels)) gtk_widget_queue_draw_area(impl_->area, x, y, pixels.width, pixels.height);
   }
   impl_->updateAccessible();
 }
