@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -42,25 +43,34 @@ std::optional<std::string> Store::file() {
 std::optional<Snapshot> Store::loadFrom(const std::string& path) {
   // A writer that rewrites the file in place, or renames a new one over it,
   // may do so while it is read: the bytes then stop short or mix two
-  // versions. Such a read is made again, a few times, before deciding. So is
-  // a read that does not decode while the file was modified a moment ago: a
-  // writer may be paused half-way through, between two of its writes. A file
-  // that is invalid and has been left alone is decided at once.
-  constexpr int kReads = 4;  // the first and three more
-  // Growing pauses, so the later reads fall at moments apart from the first.
-  constexpr std::chrono::milliseconds kPauses[kReads - 1] = {
-      std::chrono::milliseconds(2), std::chrono::milliseconds(10), std::chrono::milliseconds(40)};
+  // versions. Such a read is made again until one finds the file unchanged
+  // from its start to its end. A stable read that does not decode while the
+  // file was modified a moment ago is made again too: a writer may be paused
+  // half-way through, between two of its writes. A file that is invalid and
+  // has been left alone is decided at once. However busy the machine, the
+  // reads stop after kSettleTime: the last one decides if it was stable, and
+  // a file that never held still gives no data rather than mixed data.
+  using SteadyClock = std::chrono::steady_clock;
+  constexpr auto kSettleTime = std::chrono::milliseconds(500);
+  constexpr auto kLongestPause = std::chrono::milliseconds(40);
   constexpr double kMomentAgo = 2.0;  // seconds, either way (clocks are coarse)
-  for (int attempt = 0;; ++attempt) {
-    const bool last = attempt + 1 == kReads;
+  const auto deadline = SteadyClock::now() + kSettleTime;
+  // Growing pauses, so that later reads fall at moments apart from the first.
+  auto pause = std::chrono::microseconds(500);
+  for (;;) {
     FileRead read = readRegularFile(path);
     if (!read.bytes) return std::nullopt;  // missing or not a regular file: nothing to wait for
-    if (!read.changed || last) {
+    const bool last = SteadyClock::now() >= deadline;
+    if (!read.changed) {
       Decoded decoded = decodeSnapshot(*read.bytes, read.bytes->capacity());
       const bool recent = std::fabs(wallClockNow() - read.modified) < kMomentAgo;
       if (decoded || last || !recent) return std::move(decoded.snapshot);  // the reason is dropped
+    } else if (last) {
+      return std::nullopt;
     }
-    std::this_thread::sleep_for(kPauses[attempt]);
+    std::this_thread::sleep_for(
+        std::min<SteadyClock::duration>(pause, std::max<SteadyClock::duration>(deadline - SteadyClock::now(), {})));
+    pause = std::min<std::chrono::microseconds>(pause * 2, kLongestPause);
   }
 }
 

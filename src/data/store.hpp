@@ -26,7 +26,7 @@ class Store {
   // The file decoded, or absent for any problem (no path, missing, unreadable,
   // not a regular file, invalid). Never fails towards its caller. A file that
   // changes while it is read, or is invalid just after being modified, is
-  // read again (up to four reads, about 50 ms of pauses at most).
+  // read again until a read finds it unchanged (for half a second at most).
   static std::optional<Snapshot> load();
 
   // The built-in sample, built once per process on first use.
