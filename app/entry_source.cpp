@@ -2,6 +2,7 @@
 
 #include "app/data_commands.hpp"
 #include "app/exit_codes.hpp"
+#include "app/option_checks.hpp"
 #include "data/store.hpp"
 #include "platform/host/host_runner.hpp"
 #include "platform/ui/text/time_format.hpp"
@@ -22,7 +23,8 @@ void addSourceOptions(CLI::App& cmd, SourceOptions& s) {
 }
 
 void addEnvironmentOptions(CLI::App& cmd, EnvironmentOptions& e) {
-  cmd.add_option("--now", e.now, "pin the clock to this time, in seconds since 1970");
+  cmd.add_option("--now", e.now, "pin the clock to this time, in seconds since 1970")
+      ->check(finiteBetween(Date::kEarliest, Date::kLatest));
   cmd.add_option("--locale", e.locale, "locale for times, e.g. en_US or de_DE (default: LC_ALL, LC_TIME, LANG)");
   cmd.add_option("--timezone", e.timeZone, "IANA time zone, e.g. Europe/Berlin (default: TZ, then the system's)");
 }

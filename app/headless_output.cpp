@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "platform/live/timeout.hpp"
 #include "platform/ui/paint/render.hpp"
 #include "support/file_io.hpp"
 
@@ -61,7 +62,8 @@ void HeadlessOutput::viewChanged(WidgetFamily family, const LiveView& view, Rect
     return;
   }
   const double wait = clock_.wallSeconds(interval_ - since);
-  picture.flushTimer = g_timeout_add(static_cast<guint>(std::ceil(wait * 1000)), &HeadlessOutput::onFlush, &picture);
+  // A flush that comes before the interval's end (a day at most) only writes early.
+  picture.flushTimer = g_timeout_add(timeoutMilliseconds(wait, 86400), &HeadlessOutput::onFlush, &picture);
 }
 
 gboolean HeadlessOutput::onFlush(gpointer p) {

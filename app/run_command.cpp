@@ -16,12 +16,15 @@
 #include "app/exit_codes.hpp"
 #include "app/headless_output.hpp"
 #include "app/host_setup.hpp"
+#include "app/option_checks.hpp"
 #include "data/store.hpp"
 #include "platform/live/host_channel.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {
 namespace {
+
+constexpr double kDay = 86400;  // seconds
 
 struct RunOptions {
   bool headless = false;
@@ -63,7 +66,6 @@ struct SignalSources {
 
 void runHeadless(const RunOptions& o) {
   if (o.out.empty()) throw CommandFailure(kExitUsage, "run --headless needs --out DIR");
-  if (!(o.interval > 0)) throw CommandFailure(kExitUsage, "--interval must be more than 0 seconds");
   checkFolder(o.out);
   // Pictures and their PNG bytes (up to a few MB) come and go all day. With
   // a fixed threshold they are always mapped and unmapped whole; glibc's
@@ -120,14 +122,15 @@ void addRunCommands(CLI::App& app, WindowRunner windows) {
   run->add_option("--scale", o->scale, "pixels per point")->check(CLI::IsMember({1, 2, 3}))->capture_default_str();
   run->add_option("--interval", o->interval,
                   "seconds of host time between pictures that differ only in the freshness line (1: every change)")
+      ->check(finiteBetween(0.001, kDay))
       ->capture_default_str();
   run->add_option("--snapshot", o->snapshotFile, "read this snapshot file instead of the user's, by the same rules");
   run->add_option("--speed", o->speed, "run the host's clock this many times faster than real time")
+      ->check(finiteBetween(1e-6, 1e6))
       ->capture_default_str();
   run->add_flag("--events", o->events, "print every host event as one JSON object per line");
   addEnvironmentOptions(*run, o->env);
   run->callback([o, window, windows = std::move(windows)] {
-    if (!(o->speed > 0)) throw CommandFailure(kExitUsage, "--speed must be more than 0");
     if (o->headless) return runHeadless(*o);
     // Pictures in a folder are what a headless run keeps; a window run has none.
     if (!o->out.empty())

@@ -1,5 +1,7 @@
 #include "app/window_options.hpp"
 
+#include "app/option_checks.hpp"
+
 namespace corvane {
 
 void addWindowOptions(CLI::App& run, WindowRunOptions& o) {
@@ -7,7 +9,7 @@ void addWindowOptions(CLI::App& run, WindowRunOptions& o) {
       ->check(CLI::IsMember({"top-left", "top-right", "bottom-left", "bottom-right"}))
       ->capture_default_str();
   run.add_option("--margin", o.margin, "window: points between the widget and the monitor's edges")
-      ->check(CLI::Range(0.0, 1000.0))
+      ->check(finiteBetween(0, 1000))
       ->capture_default_str();
   run.add_option("--monitor", o.monitor, "window: the monitor's number (0 is the first; default: the primary)")
       ->check(CLI::NonNegativeNumber);

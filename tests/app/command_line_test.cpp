@@ -57,6 +57,9 @@ TEST(CommandLine, CheckReportsValidInvalidAndUnreadableFiles) {
       {"check", 2, "", "FILE is required\nRun with --help for more information.\n"},
       {"dump --family huge", 2, "", "corvane-widget: unknown family: huge\n"},
       {"render --scale 5", 2, "", "--scale: 5 not in {1,2,3}\nRun with --help for more information.\n"},
+      {"dump --now nan", 2, "",
+       "--now: must be a finite number from -184303902528000 to 183882168921600, not nan\n"
+       "Run with --help for more information.\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);

@@ -217,7 +217,14 @@ TEST(RunHeadless, RefusesWhatItCannotDo) {
       {"run --headless --out " + dir.file("file"), dir.file("file") + ": not a folder"},
       {"run --headless", "run --headless needs --out DIR"},
       {"run --out " + dir.path().string(), "use run --headless --out DIR"},
-      {"run --headless --out " + dir.path().string() + " --interval 0", "--interval must be more than 0"},
+      // Numbers that would overflow a timer or stop the clock are refused up front.
+      {"run --headless --out " + dir.path().string() + " --interval 0",
+       "--interval: must be a finite number from 0.001 to 86400, not 0"},
+      {"run --headless --out " + dir.path().string() + " --interval 5e6", "from 0.001 to 86400, not 5e6"},
+      {"run --headless --out " + dir.path().string() + " --speed 0", "--speed: must be a finite number from 1e-06"},
+      {"run --headless --out " + dir.path().string() + " --speed inf", "to 1000000, not inf"},
+      {"run --headless --out " + dir.path().string() + " --now nan", "--now: must be a finite number"},
+      {"run --margin nan", "--margin: must be a finite number from 0 to 1000, not nan"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);

@@ -1,5 +1,7 @@
 #include "platform/live/widget_host.hpp"
 
+#include "platform/live/timeout.hpp"
+
 #include <algorithm>
 #include <cmath>
 
@@ -147,10 +149,8 @@ void WidgetHost::arm() {
   for (const auto& [family, view] : views_)
     if (auto change = view->nextChange(); change && (!next || *change < *next)) next = change;
   if (!next) return;  // nothing is due: only a request from outside wakes the host
-  double wait = std::clamp(settings_.clock.wallSeconds(next->timeIntervalSince(now())), 0.0, kWallCheck);
-  // Rounded up, so the timer never fires before the time it waits for.
-  auto ms = static_cast<guint>(std::ceil(wait * 1000));
-  timer_ = g_timeout_add(ms, &WidgetHost::onTimer, this);
+  const double wait = settings_.clock.wallSeconds(next->timeIntervalSince(now()));
+  timer_ = g_timeout_add(timeoutMilliseconds(wait, kWallCheck), &WidgetHost::onTimer, this);
 }
 
 }  // namespace corvane
