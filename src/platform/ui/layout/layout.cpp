@@ -40,10 +40,9 @@ Proposal withAlong(Proposal p, bool vertical, std::optional<double> length) {
 }  // namespace
 
 Size LayoutEngine::size(Box& box, Proposal p) {
-  for (const auto& [proposal, answer] : box.sizeCache)
-    if (proposal == p) return answer;
+  if (const Size* known = box.sizeCache.find(p)) return *known;
   Size s = compute(box, p);
-  box.sizeCache.emplace_back(p, s);
+  box.sizeCache.keep(p, s);
   return s;
 }
 
@@ -268,6 +267,7 @@ void LayoutEngine::place(Box& b, Proposal p, double x, double y) {
       b.layoutWidth = t.width;
       b.layoutLines = t.lines;
       b.layoutHeight = finite(p.height);
+      b.shaped = std::move(t.metrics.shaped);
       break;
     }
     case BoxKind::pass:

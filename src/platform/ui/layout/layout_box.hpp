@@ -6,6 +6,7 @@
 // out at the environment's clock and locale.
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <limits>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "platform/ui/layout/geometry.hpp"
+#include "platform/ui/text/text_measure.hpp"
 #include "platform/ui/tree/node.hpp"
 #include "support/index_iterator.hpp"
 
@@ -32,6 +34,33 @@ enum class Axis { horizontal, vertical };
 struct Proposal {
   std::optional<double> width, height;  // none: ideal size; a number: at most that
   friend bool operator==(const Proposal&, const Proposal&) = default;
+};
+
+// The answers a box gave, by proposal: the last few only, as layout engines
+// keep them. A stack asks each child a handful of questions per pass; a live
+// text that changes width asks its neighbours new ones at every tick, which
+// must not pile up however long a view lives.
+class SizeAnswers {
+ public:
+  static constexpr std::size_t kKept = 8;
+
+  const Size* find(const Proposal& p) const {
+    for (std::size_t i = 0; i < count_; ++i)
+      if (answers_[i].first == p) return &answers_[i].second;
+    return nullptr;
+  }
+  // Keeps the answer, in place of the oldest once kKept are kept.
+  void keep(const Proposal& p, Size s) {
+    answers_[next_] = {p, s};
+    next_ = (next_ + 1) % kKept;
+    count_ = std::min(count_ + 1, kKept);
+  }
+  void clear() { count_ = next_ = 0; }
+  std::size_t size() const { return count_; }
+
+ private:
+  std::array<std::pair<Proposal, Size>, kKept> answers_{};
+  std::size_t count_ = 0, next_ = 0;
 };
 
 struct Box {
@@ -71,7 +100,8 @@ struct Box {
   Rect frame;
   std::optional<double> layoutWidth;
   int layoutLines = 0;
-  std::optional<double> layoutHeight;  // offered when last measured, if known
+  std::optional<double> layoutHeight;        // offered when last measured, if known
+  std::shared_ptr<const ShapedText> shaped;  // text: what the measurer shaped for its place
   // The children that were placed: a grid's items of the rows inside the
   // viewport (none before it is placed), every other box's children.
   std::size_t placedBegin = 0, placedEnd = std::numeric_limits<std::size_t>::max();
@@ -79,7 +109,7 @@ struct Box {
   Placed placedChildren() const;
 
   // Answers already given, by proposal.
-  std::vector<std::pair<Proposal, Size>> sizeCache;
+  SizeAnswers sizeCache;
 };
 
 // The children a box placed, in order, as a range of boxes.

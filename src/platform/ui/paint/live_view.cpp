@@ -115,9 +115,6 @@ std::optional<Rect> LiveView::update() {
     if (t.textCase) s = applyTextCase(s, *t.textCase, env_.locale);
     Box& box = *t.path.back();
     if (s == box.text) continue;
-    // A ticking text shows a new reading every second; the measurer would
-    // otherwise keep a layout of each one until the view is replaced.
-    text_->forget(box.text);
     box.text = std::move(s);
     // Only the text and the boxes around it can answer differently now;
     // every other box keeps its answers for the same proposals.
@@ -132,6 +129,10 @@ std::optional<Rect> LiveView::update() {
   changedBefore.reserve(changed.size());
   for (const Box* b : changed) changedBefore.push_back(b->frame);
   layoutWidget(boxes_, canvas_, *text_, env_.displayScale);
+  // A ticking text shows a new reading every second; the measurer would
+  // otherwise keep a layout of each one (and of its neighbours at each
+  // width they were offered) for as long as the view lives.
+  text_->trim();
   std::vector<Placement> after;
   collectLeaves(boxes_.root, after);
 
@@ -142,13 +143,7 @@ std::optional<Rect> LiveView::update() {
   return damage;
 }
 
-void LiveView::paint(cairo_t* cr, const FontLibrary& fonts) const {
-  paintWidget(cr, boxes_, canvas_, fonts, measured());
-}
-
-// The layouts the tree was measured with, when the measurer keeps them: a
-// paint then draws them rather than shaping every text again.
-const PangoTextMeasurer* LiveView::measured() const { return dynamic_cast<const PangoTextMeasurer*>(text_); }
+void LiveView::paint(cairo_t* cr, const FontLibrary& fonts) const { paintWidget(cr, boxes_, canvas_, fonts); }
 
 void LiveView::repaint(cairo_t* cr, Rect region, const FontLibrary& fonts) const {
   // Whole device pixels, so that the clip has no partly covered pixels and
@@ -166,7 +161,7 @@ void LiveView::repaint(cairo_t* cr, Rect region, const FontLibrary& fonts) const
   cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
   cairo_paint(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-  paintWidget(cr, boxes_, canvas_, fonts, measured());
+  paintWidget(cr, boxes_, canvas_, fonts);
   cairo_restore(cr);
 }
 

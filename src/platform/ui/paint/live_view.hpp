@@ -66,7 +66,6 @@ class LiveView {
   };
 
   Environment at(Date now) const;
-  const PangoTextMeasurer* measured() const;
   void findLiveTexts(Box& box, std::vector<Box*>& path);
 
   std::unique_ptr<const Node> root_;  // boxes point into it, so it never moves

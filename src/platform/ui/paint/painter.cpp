@@ -59,7 +59,6 @@ constexpr double kInkSlack = 2;
 
 struct Painting {
   const FontLibrary& fonts;
-  const PangoTextMeasurer* measured;
   double canvasHeight;
   Rect clip;  // what the clip lets through, in user space
 };
@@ -69,20 +68,23 @@ bool meets(const Rect& a, const Rect& b) {
 }
 
 void paintText(cairo_t* cr, const Box& b, const Painting& with) {
-  // The layout that was measured, when the measurer kept it: nothing is
-  // shaped twice. Otherwise lines below the canvas's bottom are never seen:
+  // The layout that was measured, when the measurer shaped one with these
+  // fonts: nothing is shaped twice (painting with another thread's fonts
+  // shapes anew, as Pango's objects are not shared between threads).
+  // Otherwise lines below the canvas's bottom are never seen:
   // the text is cut to those above it, and one more, which are the measured
   // ones, so what is drawn is what was measured wherever it can be seen.
-  GObjectPtr<PangoLayout> layout;
-  if (with.measured)
-    layout = with.measured->measuredLayout(b.text, b.font, b.layoutWidth, b.layoutLines, b.layoutHeight);
-  if (!layout)
-    layout = makeTextLayout(with.fonts, b.text, b.font, b.layoutWidth, b.layoutLines,
-                            std::max(0.0, with.canvasHeight - b.frame.y));
+  GObjectPtr<PangoLayout> made;
+  PangoLayout* layout = b.shaped && b.shaped->fonts == &with.fonts ? b.shaped->layout.get() : nullptr;
+  if (!layout) {
+    made = makeTextLayout(with.fonts, b.text, b.font, b.layoutWidth, b.layoutLines,
+                          std::max(0.0, with.canvasHeight - b.frame.y));
+    layout = made.get();
+  }
   // A right-to-left paragraph sits at the right of the layout's width; its
   // logical rectangle says where, so the text is drawn in its own frame.
   PangoRectangle ink, logical;
-  pango_layout_get_extents(layout.get(), &ink, &logical);
+  pango_layout_get_extents(layout, &ink, &logical);
   const double x = b.frame.x - logical.x / double(PANGO_SCALE), y = b.frame.y;
   // A repaint clipped to a changed line leaves the other texts' pixels as
   // they are: rendering their glyphs would only be clipped away.
@@ -91,7 +93,7 @@ void paintText(cairo_t* cr, const Box& b, const Painting& with) {
   if (!meets(inked, with.clip)) return;
   setColor(cr, b.color);
   cairo_move_to(cr, x, y);
-  pango_cairo_show_layout(cr, layout.get());
+  pango_cairo_show_layout(cr, layout);
 }
 
 void paintBox(cairo_t* cr, const Box& b, const Painting& with) {
@@ -114,8 +116,7 @@ void paintBox(cairo_t* cr, const Box& b, const Painting& with) {
 
 }  // namespace
 
-void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, const FontLibrary& fonts,
-                 const PangoTextMeasurer* measured) {
+void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, const FontLibrary& fonts) {
   cairo_save(cr);
   roundedRect(cr, canvas.width, canvas.height, canvas.cornerRadius);
   cairo_clip(cr);
@@ -125,7 +126,7 @@ void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, c
   }
   double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
-  paintBox(cr, tree.root, Painting{fonts, measured, canvas.height, {x0, y0, x1 - x0, y1 - y0}});
+  paintBox(cr, tree.root, Painting{fonts, canvas.height, {x0, y0, x1 - x0, y1 - y0}});
   cairo_restore(cr);
 }
 

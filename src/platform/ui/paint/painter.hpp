@@ -12,9 +12,9 @@
 namespace corvane {
 
 // Paints onto `cr`, whose user space is in points (scale it for 2x and 3x);
-// outside the canvas's rounded corners stays transparent. `measured`: the
-// measurer that laid the tree out, whose layouts are drawn as they are.
-void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, const FontLibrary& fonts,
-                 const PangoTextMeasurer* measured = nullptr);
+// outside the canvas's rounded corners stays transparent. A text is drawn
+// from the layout its box was measured on, when the measurer shaped one
+// with `fonts`.
+void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, const FontLibrary& fonts);
 
 }  // namespace corvane

@@ -31,14 +31,13 @@ BoxTree layOut(const Node& root, const Environment& env, const WidgetCanvas& can
   return tree;
 }
 
-CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, double scale, const FontLibrary& fonts,
-                           const PangoTextMeasurer* measured) {
+CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, double scale, const FontLibrary& fonts) {
   int w = static_cast<int>(std::lround(canvas.width * scale)), h = static_cast<int>(std::lround(canvas.height * scale));
   CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
   check(cairo_surface_status(surface.get()), "image surface");
   CairoPtr cr(cairo_create(surface.get()));
   cairo_scale(cr.get(), scale, scale);
-  paintWidget(cr.get(), tree, canvas, fonts, measured);
+  paintWidget(cr.get(), tree, canvas, fonts);
   check(cairo_status(cr.get()), "painting");
   cairo_surface_flush(surface.get());
   return surface;
@@ -46,8 +45,7 @@ CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, doub
 
 std::string encodePng(cairo_surface_t* image) { return writePng(image); }
 
-std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFormat format, const FontLibrary& fonts,
-                        const PangoTextMeasurer* measured) {
+std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFormat format, const FontLibrary& fonts) {
   std::string bytes;
   {
     CairoSurfacePtr surface(
@@ -57,7 +55,7 @@ std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFo
     check(cairo_surface_status(surface.get()), "vector surface");
     if (format == ImageFormat::svg) cairo_svg_surface_restrict_to_version(surface.get(), CAIRO_SVG_VERSION_1_1);
     CairoPtr cr(cairo_create(surface.get()));
-    paintWidget(cr.get(), tree, canvas, fonts, measured);
+    paintWidget(cr.get(), tree, canvas, fonts);
     check(cairo_status(cr.get()), "painting");
     cairo_surface_finish(surface.get());  // flushes the last bytes into `bytes`
   }
@@ -73,9 +71,8 @@ std::string renderWidget(const Node& root, const Environment& env, const WidgetC
 std::string renderWidget(const Node& root, const Environment& env, const WidgetCanvas& canvas, ImageFormat format,
                          const FontLibrary& fonts, TextMeasurer& text) {
   BoxTree tree = layOut(root, env, canvas, text);
-  const auto* measured = dynamic_cast<const PangoTextMeasurer*>(&text);
-  if (format == ImageFormat::png) return encodePng(paintImage(tree, canvas, env.displayScale, fonts, measured).get());
-  return paintVector(tree, canvas, format, fonts, measured);
+  if (format == ImageFormat::png) return encodePng(paintImage(tree, canvas, env.displayScale, fonts).get());
+  return paintVector(tree, canvas, format, fonts);
 }
 
 }  // namespace corvane

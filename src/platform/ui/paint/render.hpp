@@ -18,16 +18,13 @@ enum class ImageFormat { png, svg, pdf };
 BoxTree layOut(const Node& root, const Environment& env, const WidgetCanvas& canvas, TextMeasurer& text);
 
 // Paints a laid-out tree into a new ARGB image of the canvas at `scale`.
-// `measured`: the measurer that laid it out, whose layouts are drawn as they are.
-CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, double scale, const FontLibrary& fonts,
-                           const PangoTextMeasurer* measured = nullptr);
+CairoSurfacePtr paintImage(const BoxTree& tree, const WidgetCanvas& canvas, double scale, const FontLibrary& fonts);
 
 // The PNG bytes of an image surface.
 std::string encodePng(cairo_surface_t* image);
 
 // The SVG or PDF bytes of a laid-out tree, in points.
-std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFormat format, const FontLibrary& fonts,
-                        const PangoTextMeasurer* measured = nullptr);
+std::string paintVector(const BoxTree& tree, const WidgetCanvas& canvas, ImageFormat format, const FontLibrary& fonts);
 
 // All of it: the encoded widget in `format`.
 std::string renderWidget(const Node& root, const Environment& env, const WidgetCanvas& canvas, ImageFormat format,

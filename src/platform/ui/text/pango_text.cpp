@@ -1,7 +1,6 @@
 #include "platform/ui/text/pango_text.hpp"
 
 #include <cmath>
-#include <limits>
 
 #include "platform/ui/text/visible_text.hpp"
 
@@ -57,7 +56,6 @@ GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::stri
 
 PangoTextMeasurer::Key PangoTextMeasurer::keyOf(const std::string& text, const Font& font, std::optional<double> width,
                                                 int maxLines, std::optional<double> height) {
-  // Keyed by what is shaped, so a huge text is not copied into every key.
   return {visibleText(text, textBudget(font.size, width, maxLines, height)),
           font.size,
           font.weight ? static_cast<int>(*font.weight) : -1,
@@ -66,39 +64,33 @@ PangoTextMeasurer::Key PangoTextMeasurer::keyOf(const std::string& text, const F
           maxLines};
 }
 
-GObjectPtr<PangoLayout> PangoTextMeasurer::measuredLayout(const std::string& text, const Font& font,
-                                                          std::optional<double> width, int maxLines,
-                                                          std::optional<double> height) const {
-  auto it = cache_.find(keyOf(text, font, width, maxLines, height));
-  if (it == cache_.end()) return nullptr;
-  return GObjectPtr<PangoLayout>(PANGO_LAYOUT(g_object_ref(it->second.layout.get())));
+TextMetrics PangoTextMeasurer::keep(Key key, TextMetrics metrics) {
+  if (cache_.size() >= kMaxKept) cache_.clear();
+  cache_.insert_or_assign(std::move(key), Kept{metrics, pass_});
+  return metrics;
 }
 
-void PangoTextMeasurer::forget(const std::string& text) {
-  // Keys order by their text first: its measurements lie together. (A text
-  // whose key is its cut or its controls made visible is left; it only
-  // costs memory.)
-  constexpr double lowest = std::numeric_limits<double>::lowest();
-  constexpr int least = std::numeric_limits<int>::min();
-  auto it = cache_.lower_bound(Key{text, lowest, least, least, lowest, least});
-  while (it != cache_.end() && std::get<0>(it->first) == text) it = cache_.erase(it);
+void PangoTextMeasurer::trim() {
+  ++pass_;
+  std::erase_if(cache_, [this](const auto& kept) { return pass_ - kept.second.pass > kPassesKept; });
 }
 
 TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font, std::optional<double> width,
                                        int maxLines, std::optional<double> height) {
   Key key = keyOf(text, font, width, maxLines, height);
-  if (auto it = cache_.find(key); it != cache_.end()) return it->second.metrics;
+  if (auto it = cache_.find(key); it != cache_.end()) {
+    it->second.pass = pass_;
+    return it->second.metrics;
+  }
   if (width) {
     // Layout asks for a text's natural size, then offers it a width: when
     // that text fits the width on as many lines, left to right, the layout
     // at the width is the natural one, so it is not shaped again.
     auto natural = cache_.find(keyOf(text, font, std::nullopt, maxLines, height));
     if (natural != cache_.end() && std::get<0>(natural->first) == std::get<0>(key) &&
-        fitsUnchanged(natural->second.layout.get(), *width, maxLines)) {
-      const TextMetrics m = natural->second.metrics;
-      cache_.emplace(std::move(key),
-                     Measured{m, GObjectPtr<PangoLayout>(PANGO_LAYOUT(g_object_ref(natural->second.layout.get())))});
-      return m;
+        fitsUnchanged(natural->second.metrics.shaped->layout.get(), *width, maxLines)) {
+      natural->second.pass = pass_;
+      return keep(std::move(key), natural->second.metrics);
     }
   }
 
@@ -116,8 +108,8 @@ TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font
   if (width) m.size.width = std::min(m.size.width, std::max(0.0, *width));
   m.firstBaseline = pango_layout_get_baseline(layout.get()) / double(PANGO_SCALE);
   m.lineHeight = (descentBottom - ascentTop) / double(PANGO_SCALE);
-  cache_.emplace(std::move(key), Measured{m, std::move(layout)});
-  return m;
+  m.shaped = std::make_shared<const ShapedText>(ShapedText{std::move(layout), &fonts_});
+  return keep(std::move(key), std::move(m));
 }
 
 }  // namespace corvane

@@ -22,28 +22,45 @@ GObjectPtr<PangoLayout> makeTextLayout(const FontLibrary& fonts, const std::stri
 GObjectPtr<PangoLayout> makeWholeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
                                             std::optional<double> width, int maxLines);
 
+// The Pango layout a measurement made: layout hands it to the painter in
+// the box it measured, so what is drawn is what was measured and nothing is
+// shaped twice. It belongs to the fonts (and thread) that shaped it.
+struct ShapedText {
+  GObjectPtr<PangoLayout> layout;
+  const FontLibrary* fonts = nullptr;
+};
+
 class PangoTextMeasurer final : public TextMeasurer {
  public:
+  // A measurement that none of this many layout passes asked for is let go.
+  static constexpr unsigned kPassesKept = 8;
+  // Nor are more measurements than this ever kept: past it, the cache starts
+  // afresh (boxes keep the layouts they were given to draw).
+  static constexpr std::size_t kMaxKept = 1024;
+
   explicit PangoTextMeasurer(const FontLibrary& fonts) : fonts_(fonts) {}
+  // Every answer carries the layout it was measured on (`shaped`).
   TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
                       std::optional<double> height = std::nullopt) override;
-  // Drops every measurement of `text`, at any width and in any font.
-  void forget(const std::string& text) override;
-  // The layout measured for exactly these arguments, if it was: the painter
-  // draws it rather than shaping the text again.
-  GObjectPtr<PangoLayout> measuredLayout(const std::string& text, const Font& font, std::optional<double> width,
-                                         int maxLines, std::optional<double> height) const;
+  void trim() override;
+  // How many measurements are kept.
+  std::size_t size() const { return cache_.size(); }
 
  private:
+  // By what is shaped (the text cut to what can be seen), so a huge text is
+  // not copied into every key.
   using Key = std::tuple<std::string, double, int, int, double, int>;
-  struct Measured {
+  struct Kept {
     TextMetrics metrics;
-    GObjectPtr<PangoLayout> layout;
+    unsigned pass;  // the last layout pass that asked for it
   };
   static Key keyOf(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
                    std::optional<double> height);
+  TextMetrics keep(Key key, TextMetrics metrics);
+
   const FontLibrary& fonts_;
-  std::map<Key, Measured> cache_;  // layout asks the same question often
+  std::map<Key, Kept> cache_;  // layout asks the same question often
+  unsigned pass_ = 0;
 };
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 // Measuring text for layout. The layout engine talks to this interface only,
 // so tests can stand in a spy or a fake with fixed metrics.
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -10,10 +11,17 @@
 
 namespace corvane {
 
+// What a measurer shaped to answer one question, for the painter to draw as
+// it is. Layout only hands it on: the type is complete only where a measurer
+// makes one (Pango's, in pango_text.hpp), and a measurer that shapes nothing
+// leaves it empty.
+struct ShapedText;
+
 struct TextMetrics {
-  Size size;             // the lines as laid out, in points
-  double firstBaseline;  // from the top of the first line
-  double lineHeight;     // of one line in this font
+  Size size;                                 // the lines as laid out, in points
+  double firstBaseline = 0;                  // from the top of the first line
+  double lineHeight = 0;                     // of one line in this font
+  std::shared_ptr<const ShapedText> shaped;  // what was shaped, if anything
 };
 
 class TextMeasurer {
@@ -25,9 +33,10 @@ class TextMeasurer {
   // long text that is shaped, never the metrics of what can be seen.
   virtual TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
                               std::optional<double> height) = 0;
-  // `text` is no longer shown (a live text moved on to another reading): a
-  // measurer that keeps what it measured may let go of it.
-  virtual void forget(const std::string& text) { (void)text; }
+  // A layout pass is over: a measurer that keeps what it measured may let go
+  // of what recent passes did not ask for (a live text's old readings, its
+  // neighbours at widths they are no longer offered).
+  virtual void trim() {}
 };
 
 }  // namespace corvane

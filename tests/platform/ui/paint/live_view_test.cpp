@@ -80,6 +80,29 @@ TEST(LiveView, TheFreshLineTurnsStaleOnlyWhenBuiltAgain) {
   EXPECT_EQ(rebuilt->nextChange(), std::nullopt);  // nothing live: no ticks
 }
 
+std::size_t mostAnswersOfABox(const Box& b) {
+  std::size_t most = b.sizeCache.size();
+  for (const Box& c : b.children) most = std::max(most, mostAnswersOfABox(c));
+  for (const Box& c : b.placedChildren()) most = std::max(most, mostAnswersOfABox(c));
+  return most;
+}
+
+// An entry may be shown for days (a reload policy of never, or a long
+// `after`): its texts' readings and the boxes' answers stay bounded however
+// often the freshness line turns over.
+TEST(LiveView, ATickingViewKeepsABoundedNumberOfMeasurementsAndAnswers) {
+  Fixture f;
+  auto view = f.build(WidgetFamily::systemSmall);
+  const std::size_t measured = f.text.size();
+  for (int tick = 0; tick < 100'000; ++tick) {
+    f.now = view->nextChange()->sinceEpoch;
+    ASSERT_TRUE(view->update()) << "tick " << tick;
+  }
+  EXPECT_EQ(view->textOfView(Updated::name), "3,960 days, 9 hr");
+  EXPECT_LE(f.text.size(), 2 * measured);
+  EXPECT_LE(mostAnswersOfABox(view->boxes().root), SizeAnswers::kKept);
+}
+
 TEST(LiveView, ARepaintOfTheDamageEqualsAFullPaint) {
   for (WidgetFamily family : {WidgetFamily::systemSmall, WidgetFamily::systemMedium, WidgetFamily::systemLarge}) {
     SCOPED_TRACE(familyName(family));

@@ -294,20 +294,20 @@ TEST(PangoText, ACutAtTheCanvasBottomKeepsEveryLineAboveIt) {
   }
 }
 
-// The painter draws the layout the measurer made for the same question, so
-// what is drawn is what was measured and nothing is shaped twice.
-TEST(PangoText, TheMeasuredLayoutIsKeptForExactlyTheQuestionAsked) {
+// Every answer carries the layout it was measured on, which the painter
+// draws: what is drawn is what was measured, and nothing is shaped twice.
+TEST(PangoText, EveryAnswerCarriesTheLayoutOfExactlyTheQuestionAsked) {
   std::string value;
   while (value.size() < 5'000) value += "x";
   PangoTextMeasurer measurer(fonts());
   const Font font = Font::system(10, FontWeight::semibold, FontDesign::monospaced);
   const TextMetrics m = measurer.measure(value, font, 46, 0, std::nullopt);
-  auto kept = measurer.measuredLayout(value, font, 46, 0, std::nullopt);
-  ASSERT_TRUE(kept);
+  ASSERT_TRUE(m.shaped);
   PangoRectangle logical;
-  pango_layout_get_extents(kept.get(), nullptr, &logical);
+  pango_layout_get_extents(m.shaped->layout.get(), nullptr, &logical);
   EXPECT_EQ(logical.height / double(PANGO_SCALE), m.size.height);
-  EXPECT_EQ(std::string(pango_layout_get_text(kept.get())), visibleText(value, textBudget(10, 46, 0)));
+  EXPECT_EQ(std::string(pango_layout_get_text(m.shaped->layout.get())), visibleText(value, textBudget(10, 46, 0)));
+  EXPECT_EQ(measurer.measure(value, font, 46, 0, std::nullopt).shaped, m.shaped);
   struct Case {
     const char* name;
     std::optional<double> width;
@@ -317,7 +317,7 @@ TEST(PangoText, TheMeasuredLayoutIsKeptForExactlyTheQuestionAsked) {
   const std::vector<Case> notAsked = {
       {"another width", 50, 0, std::nullopt}, {"a line limit", 46, 2, std::nullopt}, {"a height", 46, 0, 30}};
   for (const Case& c : notAsked)
-    EXPECT_FALSE(measurer.measuredLayout(value, font, c.width, c.lines, c.height)) << c.name;
+    EXPECT_NE(measurer.measure(value, font, c.width, c.lines, c.height).shaped, m.shaped) << c.name;
 }
 
 // The pixels of `layout` drawn as the painter draws a text at (3.25, 2), at 2x.
@@ -365,38 +365,55 @@ TEST(PangoText, AWidthTheNaturalLayoutFitsDrawsTheSame) {
   };
   for (const Case& c : cases) {
     PangoTextMeasurer measurer(fonts());
-    measurer.measure(c.text, font, std::nullopt, c.lines, std::nullopt);
+    const auto natural = measurer.measure(c.text, font, std::nullopt, c.lines, std::nullopt).shaped;
     const TextMetrics m = measurer.measure(c.text, font, c.width, c.lines, std::nullopt);
-    auto natural = measurer.measuredLayout(c.text, font, std::nullopt, c.lines, std::nullopt);
-    auto kept = measurer.measuredLayout(c.text, font, c.width, c.lines, std::nullopt);
+    const auto kept = m.shaped;
     ASSERT_TRUE(natural && kept) << c.name;
-    EXPECT_EQ(natural.get() == kept.get(), c.shared) << c.name;
+    EXPECT_EQ(natural == kept, c.shared) << c.name;
     PangoTextMeasurer fresh(fonts());
     EXPECT_TRUE(sameMetrics(m, fresh.measure(c.text, font, c.width, c.lines, std::nullopt))) << c.name;
     auto made = makeWholeTextLayout(fonts(), c.text, font, c.width, c.lines);
-    EXPECT_TRUE(drawnAsPainted(kept.get()) == drawnAsPainted(made.get())) << c.name;
+    EXPECT_TRUE(drawnAsPainted(kept->layout.get()) == drawnAsPainted(made.get())) << c.name;
   }
 }
 
-// A live text's old readings are let go of: every measurement of that text,
-// and nothing of its neighbours in the measurer's order.
-TEST(PangoText, ForgettingATextDropsAllItsMeasurementsAndNoOther) {
+// A live text's old readings are let go of: what recent layout passes did
+// not ask for, its cut forms and its neighbours' old widths included, and
+// nothing they asked for; however many texts come and go, the measurer
+// keeps a bounded number.
+TEST(PangoText, AMeasurementNoRecentPassAskedForIsLetGo) {
   PangoTextMeasurer measurer(fonts());
   const Font small = Font::system(10), bold = Font::system(12, FontWeight::bold);
+  const std::string longText(300, 'x');  // cut to what 40 points can show before it is shaped
   struct Asked {
     std::string text;
     Font font;
     std::optional<double> width;
+    bool askedAgain;  // by every later pass
   };
   const std::vector<Asked> asked = {
-      {"5 sec", small, std::nullopt}, {"5 sec", small, 40},          {"5 sec", bold, 20},
-      {"5 sec.", small, 40},          {"5 se", small, std::nullopt}, {"6 sec", small, 40},
+      {"5 sec", small, std::nullopt, false},
+      {"5 sec", small, 40, false},
+      {"5 sec", bold, 20, true},
+      {"6 sec", small, 40, true},
+      {longText, small, 40, false},
+      {"Title", small, 120, false},
+      {"Title", small, 118, true},
   };
-  for (const Asked& a : asked) measurer.measure(a.text, a.font, a.width, 1, std::nullopt);
-  measurer.forget("5 sec");
-  for (const Asked& a : asked)
-    EXPECT_EQ(bool(measurer.measuredLayout(a.text, a.font, a.width, 1, std::nullopt)), a.text != "5 sec")
-        << a.text << " at " << a.width.value_or(-1);
+  auto measure = [&](const Asked& a) { return measurer.measure(a.text, a.font, a.width, 1, std::nullopt).shaped; };
+  std::vector<std::shared_ptr<const ShapedText>> first;
+  for (const Asked& a : asked) first.push_back(measure(a));
+  for (unsigned pass = 0; pass <= PangoTextMeasurer::kPassesKept; ++pass) {
+    measurer.trim();
+    for (const Asked& a : asked)
+      if (a.askedAgain) measure(a);
+  }
+  measurer.trim();
+  for (std::size_t i = 0; i < asked.size(); ++i)
+    EXPECT_EQ(measure(asked[i]) == first[i], asked[i].askedAgain)
+        << asked[i].text.substr(0, 8) << " at " << asked[i].width.value_or(-1);
+  for (int i = 0; i < 10'000; ++i) measurer.measure(std::to_string(i) + " sec", small, 40, 1, std::nullopt);
+  EXPECT_LE(measurer.size(), PangoTextMeasurer::kMaxKept);
 }
 
 }  // namespace
