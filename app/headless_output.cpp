@@ -23,6 +23,10 @@ HeadlessOutput::~HeadlessOutput() {
     if (picture.flushTimer) g_source_remove(picture.flushTimer);
 }
 
+std::string HeadlessOutput::picturePath(const std::string& folder, WidgetFamily family) {
+  return (std::filesystem::path(folder) / ("widget-" + std::string(familyShortName(family)) + ".png")).string();
+}
+
 void HeadlessOutput::viewReplaced(WidgetFamily family, const LiveView& view) {
   Picture& picture = pictures_[family];
   picture.owner = this;
@@ -84,8 +88,7 @@ void HeadlessOutput::write(Picture& picture) {
     cairo_surface_flush(picture.surface.get());
     picture.unpainted.reset();
   }
-  const std::string path =
-      (std::filesystem::path(folder_) / ("widget-" + std::string(familyShortName(family)) + ".png")).string();
+  const std::string path = picturePath(folder_, family);
   if (auto error = writeFileAtomically(path, encodePng(picture.surface.get()))) {
     // The last good picture stays in place; one report per run of failures.
     if (!picture.failureReported) std::cerr << "corvane-widget: " << path << ": " << *error << '\n';

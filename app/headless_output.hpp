@@ -23,6 +23,9 @@ class HeadlessOutput final : public EventPrintingListener {
   HeadlessOutput(const HeadlessOutput&) = delete;
   HeadlessOutput& operator=(const HeadlessOutput&) = delete;
 
+  // Where the picture of `family` is kept in `folder`.
+  static std::string picturePath(const std::string& folder, WidgetFamily family);
+
   void viewReplaced(WidgetFamily family, const LiveView& view) override;
   void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) override;
   void viewRemoved(WidgetFamily family) override;

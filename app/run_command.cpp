@@ -19,6 +19,7 @@
 #include "app/option_checks.hpp"
 #include "data/store.hpp"
 #include "platform/live/host_channel.hpp"
+#include "support/file_io.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {
@@ -78,6 +79,8 @@ void runHeadless(const RunOptions& o) {
     families = TodayWidget{}.body().families;
   else
     for (const std::string& f : o.families) families.push_back(parseFamily(f));
+  // What a host that was killed while writing left behind.
+  for (WidgetFamily f : families) removeStaleTemporaries(HeadlessOutput::picturePath(o.out, f));
   HostSettings settings;
   settings.families = families;
   settings.environment = resolveEnvironment(o.env, families.front(), o.scale);

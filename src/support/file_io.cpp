@@ -1,13 +1,16 @@
 #include "support/file_io.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace corvane {
 namespace {
@@ -25,6 +28,9 @@ std::string systemReason(int err) { return std::strerror(err); }
 
 bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
+// Temporary files are named "<target>.tmp-<pid>-<counter>-<stamp>".
+constexpr std::string_view kTemporaryMark = ".tmp-";
+
 // A new file beside `target`, created exclusively (never an existing file)
 // with mode 0666 less the umask, as any new file. The umask is never read or
 // changed: it is the whole process's, and other threads create files too.
@@ -34,7 +40,7 @@ struct TemporaryFile {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
       const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-      path = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+      path = target + std::string(kTemporaryMark) + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
              std::to_string(stamp % 1000000007);
       fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
       if (fd >= 0 || errno != EEXIST) break;
@@ -116,17 +122,55 @@ FileRead readRegularFile(const std::string& path) {
 
 FileRead readStandardInput() { return readAll(STDIN_FILENO, 0); }
 
-std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes) {
+std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes, Durability durability) {
   TemporaryFile tmp(path);
   if (tmp.fd < 0) return systemReason(tmp.error);
-  // No fsync: the rename alone keeps readers from ever seeing half a file,
-  // which is what callers need; surviving a power cut is not. A failed close
-  // can still report a failed write, so it is checked before the rename.
+  // The file replaced keeps its permissions; the owner stays this process's.
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) && ::fchmod(tmp.fd, old.st_mode & 07777) != 0)
+    return systemReason(errno);
+  // The rename alone keeps readers from ever seeing half a file. Surviving a
+  // crash also needs the bytes on the disk before the rename, or the file can
+  // come back empty. A failed close can still report a failed write, so it is
+  // checked before the rename.
   if (!writeAll(tmp.fd, bytes)) return systemReason(errno);
+  if (durability == Durability::synced && ::fsync(tmp.fd) != 0) return systemReason(errno);
   if (int err = tmp.close()) return systemReason(err);
   if (::rename(tmp.path.c_str(), path.c_str()) != 0) return systemReason(errno);
   tmp.kept = true;
+  if (durability == Durability::synced) {
+    // The rename itself is on the disk once the folder is.
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+      ::fsync(fd);
+      ::close(fd);
+    }
+  }
   return std::nullopt;
+}
+
+int removeStaleTemporaries(const std::string& path) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  const std::string prefix = target.filename().string() + std::string(kTemporaryMark);
+  std::error_code ec;
+  int removed = 0;
+  for (fs::directory_iterator it(target.parent_path().empty() ? fs::path(".") : target.parent_path(), ec), end;
+       !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.rfind(prefix, 0) != 0) continue;
+    // The writer's process id comes first; a file whose process still runs
+    // may be a write in progress (another host writing the same folder).
+    const std::string rest = name.substr(prefix.size());
+    const std::size_t digits = rest.find_first_not_of("0123456789");
+    if (digits == 0 || digits == std::string::npos || rest[digits] != '-') continue;
+    const long pid = std::strtol(rest.substr(0, digits).c_str(), nullptr, 10);
+    if (pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    std::error_code gone;
+    if (fs::remove(it->path(), gone)) ++removed;
+  }
+  return removed;
 }
 
 }  // namespace corvane

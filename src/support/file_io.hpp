@@ -31,11 +31,24 @@ FileRead readRegularFile(const std::string& path);
 // Reads standard input to its end.
 FileRead readStandardInput();
 
+// Whether a written file must survive a crash or power cut: a person's
+// settings must (an empty file after a crash loses them); a picture that is
+// rewritten within the minute need not.
+enum class Durability { renamed, synced };
+
 // Writes `bytes` to a temporary file beside `path` and renames it into place,
-// so a reader sees either the old file or the whole new one. The new file
-// gets the permissions of any new file under the process's umask. Returns
-// the system's reason on failure (the temporary file is then removed), or
-// nothing on success.
-std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes);
+// so a reader sees either the old file or the whole new one. A file that is
+// replaced keeps its permissions (a person may have changed them); a new one
+// gets those of any new file under the process's umask. `synced` writes the
+// bytes to the disk before the rename and the rename before returning.
+// Returns the system's reason on failure (the temporary file is then
+// removed), or nothing on success.
+std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
+                                               Durability durability = Durability::renamed);
+
+// Removes the temporary files that writes of `path` left behind when their
+// process ended before the rename (a crash, a kill): those whose process is
+// gone. Returns how many were removed.
+int removeStaleTemporaries(const std::string& path);
 
 }  // namespace corvane

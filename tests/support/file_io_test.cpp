@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <atomic>
 #include <csignal>
@@ -83,6 +84,50 @@ TEST(FileIo, AtomicWriteLeavesTheUmaskAloneAndFollowsIt) {
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// A rewrite keeps what a person set on the file (chmod); durable or not, the
+// bytes are the new ones.
+TEST(FileIo, AtomicWriteKeepsTheReplacedFilesPermissions) {
+  TempDir dir;
+  const mode_t before = ::umask(022);
+  for (mode_t mode : {0600, 0640, 0664, 0604}) {
+    for (Durability durability : {Durability::renamed, Durability::synced}) {
+      const std::string path = dir.write("widget-small.png", "old");
+      ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+      ASSERT_FALSE(writeFileAtomically(path, "new", durability));
+      struct stat st {};
+      ASSERT_EQ(::stat(path.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, mode) << std::oct << mode;
+      EXPECT_EQ(readRegularFile(path).bytes, "new");
+    }
+  }
+  ::umask(before);
+}
+
+// What a crashed writer left is removed; a write still running in a live
+// process, and files of other names, are not.
+TEST(FileIo, StaleTemporariesOfDeadWritersAreRemoved) {
+  TempDir dir;
+  const pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ASSERT_GT(dead, 0);
+  ::waitpid(dead, nullptr, 0);
+  const std::string ownPid = std::to_string(::getpid()), deadPid = std::to_string(dead);
+  const std::string target = dir.write("widget-small.png", "picture");
+  struct Case {
+    std::string name;
+    bool removed;
+  };
+  const std::vector<Case> cases = {
+      {"widget-small.png.tmp-" + deadPid + "-3-77", true},  {"widget-small.png.tmp-" + ownPid + "-3-77", false},
+      {"widget-small.png.tmp-" + deadPid, false},           {"widget-small.png.tmp-x-1-2", false},
+      {"widget-large.png.tmp-" + deadPid + "-3-77", false}, {"widget-small.png.old", false},
+  };
+  for (const Case& c : cases) dir.write(c.name, "half");
+  EXPECT_EQ(removeStaleTemporaries(target), 1);
+  for (const Case& c : cases) EXPECT_EQ(std::filesystem::exists(dir.file(c.name)), !c.removed) << c.name;
+  EXPECT_TRUE(std::filesystem::exists(target));
 }
 
 // Every failure leaves the folder as it was: no temporary file behind.

@@ -69,6 +69,7 @@ std::string RememberedPlaces::defaultPath() {
 }
 
 void RememberedPlaces::load() {
+  removeStaleTemporaries(path_);  // left by a process that ended while writing
   FileRead read = readRegularFile(path_);
   places_ = read.bytes ? parse(*read.bytes) : decltype(places_){};
 }
@@ -84,7 +85,8 @@ std::optional<std::string> RememberedPlaces::remember(std::string_view family, d
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ec);
   if (ec) return ec.message();
-  return writeFileAtomically(path_, format(places_));
+  // Synced: a place a person chose must not come back empty after a crash.
+  return writeFileAtomically(path_, format(places_), Durability::synced);
 }
 
 std::string RememberedPlaces::format(const std::map<std::string, std::pair<double, double>, std::less<>>& places) {
