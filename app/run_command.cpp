@@ -18,7 +18,7 @@
 #include "app/host_setup.hpp"
 #include "app/option_checks.hpp"
 #include "data/store.hpp"
-#include "platform/live/host_channel.hpp"
+#include "platform/live/command_channel.hpp"
 #include "support/file_io.hpp"
 #include "timeline/today_widget.hpp"
 
@@ -92,7 +92,7 @@ void runHeadless(const RunOptions& o) {
   HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts);
   WidgetHost host(widgetSourceFor(config), settings, fonts, output);
   MainLoop loop;
-  HostChannel channel;
+  CommandChannel channel;
   channel.addCommand("reload", [&host](const std::string&) { host.requestReload(); });
   channel.addCommand("quit", [&loop](const std::string&) { g_main_loop_quit(loop.loop); });
   for (const std::string& problem : channel.open()) std::cerr << "corvane-widget: " << problem << '\n';
@@ -148,7 +148,7 @@ void addRunCommands(CLI::App& app, WindowRunner windows) {
 
   CLI::App* reload = app.add_subcommand("reload", "Ask every widget host running for this user for a new timeline now");
   reload->callback([] {
-    if (tellHosts("reload") == 0) throw CommandFailure(kExitInvalid, "no widget host is running");
+    if (tellRunning("reload") == 0) throw CommandFailure(kExitInvalid, "no widget host is running");
   });
 }
 

@@ -16,7 +16,7 @@
 #include "data/store.hpp"
 #include "platform/desktop/reading_order.hpp"
 #include "platform/desktop/widget_window.hpp"
-#include "platform/live/host_channel.hpp"
+#include "platform/live/command_channel.hpp"
 #include "platform/live/widget_host.hpp"
 #include "support/json_writer.hpp"
 #include "timeline/today_widget.hpp"
@@ -237,7 +237,7 @@ void runWindows(const WindowRunOptions& o) {
   // One window per family per user: a host already showing widgets is asked
   // to show these instead of this process opening duplicates.
   int told = 0;
-  for (WidgetFamily f : families) told += tellHosts("show", std::string(familyShortName(f))) > 0;
+  for (WidgetFamily f : families) told += tellRunning("show", std::string(familyShortName(f))) > 0;
   if (told == int(families.size())) {
     std::cerr << "corvane-widget: the widget host is already running; asked it to show the widget\n";
     return;
@@ -255,7 +255,7 @@ void runWindows(const WindowRunOptions& o) {
   output.attach(host);
   for (WidgetFamily f : families) output.open(f);
 
-  HostChannel channel;
+  CommandChannel channel;
   channel.addCommand("reload", [&host](const std::string&) { host.requestReload(); });
   channel.addCommand("quit", [&loop](const std::string&) { g_main_loop_quit(loop.get()); });
   channel.addCommand(

@@ -11,10 +11,12 @@
 #include <thread>
 
 #include "support/temp_dir.hpp"
+#include "support/umask.hpp"
 
 namespace corvane {
 namespace {
 
+using testing::currentUmask;
 using testing::TempDir;
 
 TEST(FileIo, ReadsRegularFilesAndExplainsEverythingElse) {
@@ -50,15 +52,6 @@ TEST(FileIo, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
   for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
   EXPECT_EQ(files, 1u);
   EXPECT_TRUE(writeFileAtomically(dir.file("no/such/dir/x"), "x"));
-}
-
-// The process's umask as the kernel reports it, read without changing it.
-int currentUmask() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("Umask:", 0) == 0) return std::stoi(line.substr(6), nullptr, 8);
-  return -1;
 }
 
 // The umask is the whole process's: another thread creating a file at the

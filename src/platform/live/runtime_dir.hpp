@@ -1,7 +1,7 @@
 #pragma once
 // The private folder where running hosts listen for commands:
-// $XDG_RUNTIME_DIR/corvane-widget, or /tmp/corvane-widget-UID when the
-// runtime folder is not set. Only its owner may use it: it is created with
+// $XDG_RUNTIME_DIR/corvane-widget, or $TMPDIR/corvane-widget-UID (TMPDIR
+// defaulting to /tmp) when the runtime folder is not set. Only its owner may use it: it is created with
 // mode 0700 and, whoever created it, used only when lstat finds a real
 // folder (not a link) owned by this user that nobody else can enter.
 

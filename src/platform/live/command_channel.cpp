@@ -1,4 +1,4 @@
-#include "platform/live/host_channel.hpp"
+#include "platform/live/command_channel.hpp"
 
 #include <glib-unix.h>
 #include <sys/socket.h>
@@ -15,29 +15,29 @@
 namespace corvane {
 namespace {
 
-// A connection that has not sent its line by then is dropped.
-constexpr guint kConnectionTimeoutMs = 2000;
-// More simultaneous connections than this are refused at once.
-constexpr std::size_t kMaxConnections = 8;
+// While the process has no file descriptor left for a new connection,
+// accepting pauses for this long: the listening socket stays readable, and
+// trying again at once would spin.
+constexpr guint kAcceptPauseMs = 1000;
 
 void reply(int fd, const char* text) { (void)::send(fd, text, std::strlen(text), MSG_NOSIGNAL | MSG_DONTWAIT); }
 
 }  // namespace
 
-struct HostChannel::Connection {
+struct CommandChannel::Connection {
   int fd = -1;
   std::string line;
   guint readSource = 0;
   guint timeoutSource = 0;
-  HostChannel* owner = nullptr;
+  CommandChannel* owner = nullptr;
 
   static gboolean onReadable(gint, GIOCondition, gpointer self);
   static gboolean onTimeout(gpointer self);
 };
 
-HostChannel::HostChannel() = default;
+CommandChannel::CommandChannel() = default;
 
-HostChannel::~HostChannel() {
+CommandChannel::~CommandChannel() {
   while (!connections_.empty()) closeConnection(connections_.back().get());
   if (listenSource_) g_source_remove(listenSource_);
   if (listenFd_ >= 0) ::close(listenFd_);
@@ -45,18 +45,18 @@ HostChannel::~HostChannel() {
   if (app_) g_object_unref(app_);
 }
 
-void HostChannel::addCommand(const std::string& name, Handler handler, bool takesArgument) {
+void CommandChannel::addCommand(const std::string& name, Handler handler, bool takesArgument) {
   commands_[name] = Command{std::move(handler), takesArgument};
 }
 
-std::vector<std::string> HostChannel::open() {
+std::vector<std::string> CommandChannel::open() {
   std::vector<std::string> problems;
   openBus();
   if (std::string problem = openSocket(); !problem.empty()) problems.push_back(problem);
   return problems;
 }
 
-bool HostChannel::dispatch(const std::string& line) {
+bool CommandChannel::dispatch(const std::string& line) {
   const auto space = line.find(' ');
   const std::string name = line.substr(0, space);
   const std::string argument = space == std::string::npos ? std::string() : line.substr(space + 1);
@@ -66,12 +66,12 @@ bool HostChannel::dispatch(const std::string& line) {
   return true;
 }
 
-void HostChannel::openBus() {
+void CommandChannel::openBus() {
   GApplication* app = g_application_new(kApplicationId, G_APPLICATION_DEFAULT_FLAGS);
   for (const auto& [name, command] : commands_) {
     GSimpleAction* action = g_simple_action_new(name.c_str(), command.takesArgument ? G_VARIANT_TYPE_STRING : nullptr);
     g_signal_connect(action, "activate", G_CALLBACK(+[](GSimpleAction* a, GVariant* parameter, gpointer self) {
-                       auto* channel = static_cast<HostChannel*>(self);
+                       auto* channel = static_cast<CommandChannel*>(self);
                        std::string line = g_action_get_name(G_ACTION(a));
                        if (parameter) line += std::string(" ") + g_variant_get_string(parameter, nullptr);
                        channel->dispatch(line);
@@ -92,7 +92,7 @@ void HostChannel::openBus() {
   }
 }
 
-std::string HostChannel::openSocket() {
+std::string CommandChannel::openSocket() {
   PrivateDir dir = privateRuntimeDir(true);
   if (!dir.path) return "no command socket: " + dir.reason;
   std::string path = hostSocketPath(*dir.path, static_cast<long>(::getpid()));
@@ -103,25 +103,38 @@ std::string HostChannel::openSocket() {
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return std::string("no command socket: ") + std::strerror(errno);
   ::unlink(path.c_str());  // a socket left by an earlier process with this id
-  // Created without any access for others: the folder already keeps them
-  // out, and the socket itself is not world-writable either.
-  const mode_t old = ::umask(077);
-  const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-  ::umask(old);
-  if (bound != 0 || ::listen(fd, 8) != 0) {
+  // The folder keeps others out; the socket is then made the user's alone
+  // too. (The umask is the whole process's, and other threads — GDBus's —
+  // create files while this runs: it is never changed.)
+  const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+                     ::chmod(path.c_str(), 0600) == 0 && ::listen(fd, 8) == 0;
+  if (!bound) {
     std::string reason = std::strerror(errno);
     ::close(fd);
     return "no command socket: " + path + ": " + reason;
   }
   listenFd_ = fd;
   socketPath_ = path;
-  listenSource_ = g_unix_fd_add(fd, G_IO_IN, &HostChannel::onAccept, this);
+  listen();
   return {};
 }
 
-gboolean HostChannel::onAccept(gint fd, GIOCondition, gpointer self) {
-  auto* channel = static_cast<HostChannel*>(self);
+void CommandChannel::listen() { listenSource_ = g_unix_fd_add(listenFd_, G_IO_IN, &CommandChannel::onAccept, this); }
+
+gboolean CommandChannel::onAccept(gint fd, GIOCondition, gpointer self) {
+  auto* channel = static_cast<CommandChannel*>(self);
   int client = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+  if (client < 0 && (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)) {
+    // The connection waits in the backlog until a descriptor is free.
+    channel->listenSource_ = g_timeout_add(
+        kAcceptPauseMs,
+        +[](gpointer p) -> gboolean {
+          static_cast<CommandChannel*>(p)->listen();
+          return G_SOURCE_REMOVE;
+        },
+        channel);
+    return G_SOURCE_REMOVE;
+  }
   if (client < 0) return G_SOURCE_CONTINUE;
   ucred peer{};
   socklen_t length = sizeof(peer);
@@ -140,7 +153,7 @@ gboolean HostChannel::onAccept(gint fd, GIOCondition, gpointer self) {
   return G_SOURCE_CONTINUE;
 }
 
-gboolean HostChannel::Connection::onReadable(gint fd, GIOCondition, gpointer self) {
+gboolean CommandChannel::Connection::onReadable(gint fd, GIOCondition, gpointer self) {
   auto* c = static_cast<Connection*>(self);
   char buffer[kMaxCommandLine];
   // Never more than what is left of one line: the rest of what a client
@@ -162,14 +175,14 @@ gboolean HostChannel::Connection::onReadable(gint fd, GIOCondition, gpointer sel
   return G_SOURCE_REMOVE;
 }
 
-gboolean HostChannel::Connection::onTimeout(gpointer self) {
+gboolean CommandChannel::Connection::onTimeout(gpointer self) {
   auto* c = static_cast<Connection*>(self);
   c->timeoutSource = 0;
   c->owner->closeConnection(c);
   return G_SOURCE_REMOVE;
 }
 
-void HostChannel::closeConnection(Connection* c) {
+void CommandChannel::closeConnection(Connection* c) {
   if (c->readSource) g_source_remove(c->readSource);
   if (c->timeoutSource) g_source_remove(c->timeoutSource);
   ::close(c->fd);

@@ -19,16 +19,20 @@ inline constexpr const char* kApplicationId = "com.corvane.desktop.today";
 inline constexpr const char* kApplicationPath = "/com/corvane/desktop/today";
 // The longest command line a host reads, newline included.
 inline constexpr std::size_t kMaxCommandLine = 64;
+// A connection that has not sent its line by then is dropped.
+inline constexpr guint kConnectionTimeoutMs = 2000;
+// More simultaneous connections than this are refused at once.
+inline constexpr std::size_t kMaxConnections = 8;
 
-class HostChannel {
+class CommandChannel {
  public:
   // Called with the command's argument (empty for commands without one).
   using Handler = std::function<void(const std::string& argument)>;
 
-  HostChannel();
-  ~HostChannel();
-  HostChannel(const HostChannel&) = delete;
-  HostChannel& operator=(const HostChannel&) = delete;
+  CommandChannel();
+  ~CommandChannel();
+  CommandChannel(const CommandChannel&) = delete;
+  CommandChannel& operator=(const CommandChannel&) = delete;
 
   // Adds a command before open(); with `takesArgument`, one word follows it
   // ("show medium"), and the bus action takes a string.
@@ -56,13 +60,14 @@ class HostChannel {
 
   void openBus();
   std::string openSocket();
+  void listen();
   static gboolean onAccept(gint fd, GIOCondition condition, gpointer self);
   void closeConnection(Connection* c);
 
   std::map<std::string, Command> commands_;
   GApplication* app_ = nullptr;
   int listenFd_ = -1;
-  guint listenSource_ = 0;
+  guint listenSource_ = 0;  // watches the socket, or waits to watch it again
   std::string socketPath_;
   std::vector<std::unique_ptr<Connection>> connections_;
 };
@@ -70,6 +75,6 @@ class HostChannel {
 // Tells every host running for this user: through each host's socket, and,
 // when no socket answered, through the session bus. Returns how many hosts
 // acknowledged.
-int tellHosts(const std::string& command, const std::string& argument = {});
+int tellRunning(const std::string& command, const std::string& argument = {});
 
 }  // namespace corvane

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/live/host_channel.hpp"
+#include "platform/live/command_channel.hpp"
 #include "platform/live/runtime_dir.hpp"
 
 namespace corvane {
@@ -60,6 +60,25 @@ int tellThroughSockets(const std::string& line) {
   return told;
 }
 
+bool busHasAction(GDBusConnection* bus, const std::string& command) {
+  GError* error = nullptr;
+  GVariant* listed = g_dbus_connection_call_sync(bus, kApplicationId, kApplicationPath, "org.gtk.Actions", "List",
+                                                 nullptr, G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                                                 kReplyTimeoutSeconds * 1000, nullptr, &error);
+  if (!listed) {
+    g_error_free(error);
+    return false;
+  }
+  GVariantIter* names = nullptr;
+  g_variant_get(listed, "(as)", &names);
+  bool found = false;
+  const gchar* name = nullptr;
+  while (!found && g_variant_iter_next(names, "&s", &name)) found = command == name;
+  g_variant_iter_free(names);
+  g_variant_unref(listed);
+  return found;
+}
+
 int tellThroughBus(const std::string& command, const std::string& argument) {
   GError* error = nullptr;
   GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
@@ -69,6 +88,10 @@ int tellThroughBus(const std::string& command, const std::string& argument) {
   }
   std::unique_ptr<GDBusConnection, void (*)(GDBusConnection*)> guard(bus,
                                                                      [](GDBusConnection* b) { g_object_unref(b); });
+  // A process that holds the name without this command (a headless host
+  // asked to show a window) does not count as told: activating an action it
+  // does not have would still be answered.
+  if (!busHasAction(bus, command)) return 0;
   GVariantBuilder parameters;
   g_variant_builder_init(&parameters, G_VARIANT_TYPE("av"));
   if (!argument.empty()) g_variant_builder_add(&parameters, "v", g_variant_new_string(argument.c_str()));
@@ -89,7 +112,7 @@ int tellThroughBus(const std::string& command, const std::string& argument) {
 
 }  // namespace
 
-int tellHosts(const std::string& command, const std::string& argument) {
+int tellRunning(const std::string& command, const std::string& argument) {
   std::string line = argument.empty() ? command : command + " " + argument;
   line += '\n';
   if (line.size() > kMaxCommandLine) return 0;
