@@ -53,9 +53,7 @@ void HeadlessOutput::viewChanged(WidgetFamily family, const LiveView& view, Rect
   auto it = pictures_.find(family);
   if (it == pictures_.end() || it->second.view != &view) return;
   Picture& picture = it->second;
-  const Rect& u = picture.unpainted.value_or(damage);
-  const double x = std::min(u.x, damage.x), y = std::min(u.y, damage.y);
-  picture.unpainted = Rect{x, y, std::max(u.maxX(), damage.maxX()) - x, std::max(u.maxY(), damage.maxY()) - y};
+  picture.unpainted = unite(picture.unpainted, damage);
   if (picture.flushTimer) return;  // already waiting for the end of the interval
   // Only relative texts change between entries: a person reads them by the
   // minute, so they are written at most once per interval, the latest at

@@ -23,6 +23,16 @@ void EventPrintingListener::snapshotReceived(Date now) { event(hostEventLine("sn
 
 void EventPrintingListener::reloadRequested(Date now) { event(hostEventLine("reload-requested", now)); }
 
+void EventPrintingListener::entryUnchanged(Date now) { event(hostEventLine("unchanged", now)); }
+
+void EventPrintingListener::fault(Date now, std::string_view where, std::string_view what) const {
+  if (!events_) return;
+  JsonWriter out;
+  out.beginObject().key("event").string("fault").key("now").real(now.sinceEpoch);
+  out.key("where").string(where).key("message").string(what).endObject();
+  event(out.take());
+}
+
 void EventPrintingListener::timelineReceived(Date now, const HostTimeline& timeline) {
   for (const HostEntry& e : timeline.entries) {
     JsonWriter out;

@@ -19,6 +19,9 @@ class EventPrintingListener : public HostListener {
   void snapshotReceived(Date now) override;
   void timelineReceived(Date now, const HostTimeline& timeline) override;
   void reloadRequested(Date now) override;
+  void entryUnchanged(Date now) override;
+  // A fault contained in a callback: where, and what went wrong.
+  void fault(Date now, std::string_view where, std::string_view what) const;
 
  protected:
   // A picture of `family` was produced (written, or painted in a window):

@@ -1,12 +1,10 @@
 #include "app/run_command.hpp"
 
-#include <glib-unix.h>
 #include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -19,6 +17,7 @@
 #include "app/option_checks.hpp"
 #include "data/store.hpp"
 #include "platform/live/command_channel.hpp"
+#include "platform/live/live_process.hpp"
 #include "support/file_io.hpp"
 #include "timeline/today_widget.hpp"
 
@@ -48,23 +47,6 @@ void checkFolder(const std::string& folder) {
     throw CommandFailure(kExitUsage, folder + ": " + std::strerror(errno));
 }
 
-struct MainLoop {
-  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-  ~MainLoop() { g_main_loop_unref(loop); }
-  static gboolean quit(gpointer self) {
-    g_main_loop_quit(static_cast<MainLoop*>(self)->loop);
-    return G_SOURCE_CONTINUE;
-  }
-};
-
-// Signal sources removed when the run ends, so no handler outlives the host.
-struct SignalSources {
-  std::vector<guint> ids;
-  ~SignalSources() {
-    for (guint id : ids) g_source_remove(id);
-  }
-};
-
 void runHeadless(const RunOptions& o) {
   if (o.out.empty()) throw CommandFailure(kExitUsage, "run --headless needs --out DIR");
   checkFolder(o.out);
@@ -90,25 +72,12 @@ void runHeadless(const RunOptions& o) {
 
   FontLibrary fonts;
   HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts);
+  LiveProcess process;
   WidgetHost host(widgetSourceFor(config), settings, fonts, output);
-  MainLoop loop;
-  CommandChannel channel;
-  channel.addCommand("reload", [&host](const std::string&) { host.requestReload(); });
-  channel.addCommand("quit", [&loop](const std::string&) { g_main_loop_quit(loop.loop); });
-  for (const std::string& problem : channel.open()) std::cerr << "corvane-widget: " << problem << '\n';
-
-  SignalSources signals;
-  signals.ids.push_back(g_unix_signal_add(SIGINT, &MainLoop::quit, &loop));
-  signals.ids.push_back(g_unix_signal_add(SIGTERM, &MainLoop::quit, &loop));
-  signals.ids.push_back(g_unix_signal_add(
-      SIGHUP,
-      +[](gpointer h) -> gboolean {
-        static_cast<WidgetHost*>(h)->requestReload();
-        return G_SOURCE_CONTINUE;
-      },
-      &host));
-  host.start();
-  g_main_loop_run(loop.loop);
+  process.reportFaultsTo(
+      [&output, &host](std::string_view where, std::string_view what) { output.fault(host.now(), where, what); });
+  process.onReload([&host] { host.requestReload(); });
+  process.run([&host] { host.start(); });
 }
 
 }  // namespace

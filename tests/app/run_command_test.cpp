@@ -187,7 +187,7 @@ TEST(RunHeadless, AFailedWriteIsReportedOnceAndRetriedAtTheNextChange) {
   // A folder where the picture should go: every write of it fails.
   std::filesystem::create_directory(dir.file("out/widget-medium.png"));
   ChildProcess host(
-      {kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 0), "--now",
+      {kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 1), "--now",
        std::to_string(kStart), "--speed", "10", "--interval", "1", "--events", "--family", "medium"},
       noBus(dir), dir.file("stderr.txt"));
   std::vector<std::string> seen;

@@ -38,6 +38,14 @@ std::vector<TimelineSchedule::Action> TimelineSchedule::received(Date now, const
   return advance(now);
 }
 
+std::vector<TimelineSchedule::Action> TimelineSchedule::failed(Date now, double retryAfter) {
+  requesting_ = false;
+  const Date earliest = lastRequest_.value_or(now).addingTimeInterval(kMinimumRequestGap);
+  reloadAt_ = std::max(outsidePending_ ? now : now.addingTimeInterval(retryAfter), earliest);
+  outsidePending_ = false;
+  return advance(now);
+}
+
 std::vector<TimelineSchedule::Action> TimelineSchedule::reloadRequested(Date now) {
   if (requesting_) {
     outsidePending_ = true;

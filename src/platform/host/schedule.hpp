@@ -34,6 +34,10 @@ class TimelineSchedule {
   std::vector<Action> start(Date now);
   // The timeline asked for: its entries' dates, in order, and its policy.
   std::vector<Action> received(Date now, const std::vector<Date>& entryDates, TimelineReloadPolicy policy);
+  // The timeline asked for did not come (the request failed): what is shown
+  // stays, and the next request comes `retryAfter` seconds later, or as soon
+  // as the minimum gap allows when someone outside asked meanwhile.
+  std::vector<Action> failed(Date now, double retryAfter);
   // Someone outside asks for a new timeline. Served at once, one at a time:
   // asked while a request runs, it is served once that request is done.
   std::vector<Action> reloadRequested(Date now);

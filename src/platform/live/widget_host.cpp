@@ -1,9 +1,10 @@
 #include "platform/live/widget_host.hpp"
 
-#include "platform/live/timeout.hpp"
-
 #include <algorithm>
-#include <cmath>
+
+#include "platform/live/timeout.hpp"
+#include "platform/ui/tree/tree_compare.hpp"
+#include "support/fault.hpp"
 
 namespace corvane {
 namespace {
@@ -15,7 +16,12 @@ constexpr double kWallCheck = 1.0;
 }  // namespace
 
 WidgetHost::WidgetHost(WidgetSource source, HostSettings settings, const FontLibrary& fonts, HostListener& listener)
-    : source_(std::move(source)), settings_(std::move(settings)), fonts_(fonts), listener_(listener) {
+    : source_(std::move(source)),
+      settings_(std::move(settings)),
+      fonts_(fonts),
+      listener_(listener),
+      text_(fonts),
+      request_([this](BackgroundRequest::Answer answer) { answered(std::move(answer)); }) {
   settings_.environment.clock = settings_.clock.asClock();
 }
 
@@ -36,9 +42,11 @@ void WidgetHost::requestReload() {
 gboolean WidgetHost::onReload(gpointer self) {
   auto* host = static_cast<WidgetHost*>(self);
   host->reloadIdle_ = 0;
-  Date at = host->now();
-  host->listener_.reloadRequested(at);
-  host->perform(host->schedule_.reloadRequested(at));
+  contained("a reload", [host] {
+    const Date at = host->now();
+    host->listener_.reloadRequested(at);
+    host->perform(host->schedule_.reloadRequested(at));
+  });
   host->arm();
   return G_SOURCE_REMOVE;
 }
@@ -64,45 +72,81 @@ void WidgetHost::perform(const std::vector<TimelineSchedule::Action>& actions) {
   for (const auto& a : actions) {
     switch (a.step) {
       case TimelineSchedule::Step::drawPlaceholder: {
-        HostEntry entry = source_.placeholder(ctx);
+        HostEntry entry = source_.placeholder(ctx);  // the sample: no file is read
         listener_.placeholderShown(now());
         show(entry);
         break;
       }
-      case TimelineSchedule::Step::requestTimeline: {
-        timeline_ = source_.timeline(ctx);
-        Date at = now();
-        listener_.timelineReceived(at, timeline_);
-        std::vector<Date> dates;
-        for (const HostEntry& e : timeline_.entries) dates.push_back(e.date);
-        perform(schedule_.received(at, dates, timeline_.policy));
+      case TimelineSchedule::Step::requestTimeline:
+        // Off the main loop: the answer comes back through answered().
+        request_.start([timeline = source_.timeline, ctx] { return timeline(ctx); });
         break;
-      }
-      case TimelineSchedule::Step::showEntry: show(timeline_.entries.at(a.entry)); break;
+      case TimelineSchedule::Step::showEntry:
+        if (a.entry < timeline_.entries.size()) show(timeline_.entries[a.entry]);
+        break;
     }
   }
 }
 
-void WidgetHost::show(const HostEntry& entry) {
-  shown_ = entry;
-  views_.clear();  // the old views measure with the old measurer
-  text_ = std::make_unique<PangoTextMeasurer>(fonts_);
-  for (WidgetFamily f : settings_.families) build(f);
+void WidgetHost::answered(BackgroundRequest::Answer answer) {
+  contained("a timeline request", [&] {
+    const Date at = now();
+    if (!answer.timeline) {
+      reportFault("a timeline request", answer.failure);
+      perform(schedule_.failed(at, kRetryAfterFailure));
+      return;
+    }
+    timeline_ = std::move(*answer.timeline);
+    listener_.timelineReceived(at, timeline_);
+    std::vector<Date> dates;
+    dates.reserve(timeline_.entries.size());
+    for (const HostEntry& e : timeline_.entries) dates.push_back(e.date);
+    perform(schedule_.received(at, dates, timeline_.policy));
+  });
+  arm();
 }
 
-void WidgetHost::build(WidgetFamily family) {
+Environment WidgetHost::environmentFor(WidgetFamily family) const {
   Environment env = settings_.environment;
   env.widgetFamily = family;
-  Node tree = shown_->view(env);
-  auto& view = views_[family];
-  view = std::make_unique<LiveView>(std::move(tree), env, canvasFor(family), *text_);
-  listener_.viewReplaced(family, *view);
+  return env;
+}
+
+void WidgetHost::show(const HostEntry& entry) {
+  // The trees first: when each draws what its view shows (the same data, and
+  // every choice made while building, such as fresh or stale, the same), the
+  // views stay, with their layout, their shaped texts and their pixels.
+  std::map<WidgetFamily, Node> trees;
+  bool same = shown_.has_value();
+  for (WidgetFamily f : settings_.families) {
+    Node tree = entry.view(environmentFor(f));
+    const LiveView* shown = view(f);
+    same = same && shown && drawsTheSame(shown->tree(), tree);
+    trees.emplace(f, std::move(tree));
+  }
+  shown_ = entry;
+  if (same) {
+    listener_.entryUnchanged(now());
+    return;
+  }
+  for (auto& [family, tree] : trees) build(family, std::move(tree));
+  text_.trim();
+}
+
+void WidgetHost::build(WidgetFamily family, Node tree) {
+  const Environment env = environmentFor(family);
+  // The new view is made before the old one goes: if making it fails, the
+  // old one stays shown.
+  auto view = std::make_unique<LiveView>(std::move(tree), env, canvasFor(family), text_);
+  auto& slot = views_[family];
+  slot = std::move(view);
+  contained("drawing a new entry", [&] { listener_.viewReplaced(family, *slot); });
 }
 
 void WidgetHost::addFamily(WidgetFamily family) {
   if (std::find(settings_.families.begin(), settings_.families.end(), family) != settings_.families.end()) return;
   settings_.families.push_back(family);
-  if (shown_) build(family);
+  if (shown_) build(family, shown_->view(environmentFor(family)));
   arm();
 }
 
@@ -116,8 +160,9 @@ void WidgetHost::removeFamily(WidgetFamily family) {
 void WidgetHost::setDisplayScale(double scale) {
   if (settings_.environment.displayScale == scale) return;
   settings_.environment.displayScale = scale;
-  if (shown_)
-    for (WidgetFamily f : settings_.families) build(f);
+  if (!shown_) return;
+  for (WidgetFamily f : settings_.families) build(f, shown_->view(environmentFor(f)));
+  text_.trim();
 }
 
 const LiveView* WidgetHost::view(WidgetFamily family) const {
@@ -128,7 +173,8 @@ const LiveView* WidgetHost::view(WidgetFamily family) const {
 gboolean WidgetHost::onTimer(gpointer self) {
   auto* host = static_cast<WidgetHost*>(self);
   host->timer_ = 0;
-  host->wake();
+  contained("the host's timer", [host] { host->wake(); });
+  host->arm();
   return G_SOURCE_REMOVE;
 }
 
@@ -137,9 +183,11 @@ void WidgetHost::wake() {
   for (auto& [family, view] : views_) {
     auto next = view->nextChange();
     if (!next || *next > now()) continue;
-    if (auto damage = view->update()) listener_.viewChanged(family, *view, *damage);
+    // One family's trouble is not the others': each goes on by itself.
+    contained("a live text's tick", [&, &family = family, &view = view] {
+      if (auto damage = view->update()) listener_.viewChanged(family, *view, *damage);
+    });
   }
-  arm();
 }
 
 void WidgetHost::arm() {

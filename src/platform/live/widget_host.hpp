@@ -1,21 +1,25 @@
 #pragma once
-// The running host: it asks a widget for timelines on the schedule, shows
-// each entry in every family it serves as a live view, and wakes only when
-// something is due — a reload, an entry's date, or a relative text turning
-// over — and at least once a second while something is due, so that a
-// suspend or a clock change is noticed within a second. It runs on the
-// default GLib main context; whoever owns the loop runs it.
+// The running widget host: it asks a widget for timelines on the schedule,
+// shows each entry in every family it serves as a live view, and wakes only
+// when something is due — a reload, an entry's date, or a relative text
+// turning over — and at least once a second while something is due, so that
+// a suspend or a clock change is noticed within a second. Timelines are
+// asked for off the main loop; an entry that would draw what is shown keeps
+// the views as they are. It runs on the default GLib main context; whoever
+// owns the loop runs it.
 
 #include <glib.h>
 
 #include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/host/canvas.hpp"
 #include "platform/host/host_clock.hpp"
 #include "platform/host/schedule.hpp"
+#include "platform/live/background_request.hpp"
 #include "platform/live/widget_source.hpp"
 #include "platform/ui/paint/live_view.hpp"
 #include "platform/ui/text/pango_text.hpp"
@@ -30,6 +34,8 @@ class HostListener {
   virtual void snapshotReceived(Date /*now*/) {}
   virtual void timelineReceived(Date /*now*/, const HostTimeline& /*timeline*/) {}
   virtual void reloadRequested(Date /*now*/) {}
+  // An entry came that draws what every view shows: the views stay as they are.
+  virtual void entryUnchanged(Date /*now*/) {}
   // `family` has a new view (a new entry): its whole picture is new.
   virtual void viewReplaced(WidgetFamily family, const LiveView& view) = 0;
   // Relative texts of `family`'s view changed: `damage` (points) must be
@@ -47,6 +53,10 @@ struct HostSettings {
 
 class WidgetHost {
  public:
+  // A request that fails (a provider breaking the protocol, say) is asked
+  // again this much later (host seconds); what is shown stays.
+  static constexpr double kRetryAfterFailure = 60;
+
   // `fonts` and `listener` must outlive the host.
   WidgetHost(WidgetSource source, HostSettings settings, const FontLibrary& fonts, HostListener& listener);
   ~WidgetHost();
@@ -70,11 +80,15 @@ class WidgetHost {
   const LiveView* view(WidgetFamily family) const;
   Date now() const { return settings_.clock.now(); }
   const HostClock& clock() const { return settings_.clock; }
+  // Whether a timeline request is running off the main loop.
+  bool requesting() const { return request_.running(); }
 
  private:
   void perform(const std::vector<TimelineSchedule::Action>& actions);
+  void answered(BackgroundRequest::Answer answer);
   void show(const HostEntry& entry);
-  void build(WidgetFamily family);
+  Environment environmentFor(WidgetFamily family) const;
+  void build(WidgetFamily family, Node tree);
   void wake();
   void arm();
   static gboolean onTimer(gpointer self);
@@ -87,10 +101,12 @@ class WidgetHost {
   TimelineSchedule schedule_;
   HostTimeline timeline_;
   std::optional<HostEntry> shown_;
-  // Measurements are kept for the life of an entry and dropped with it, so
-  // a week of ticking texts never piles up.
-  std::unique_ptr<PangoTextMeasurer> text_;
+  // One measurer for the host's life: it lets go of what recent layout
+  // passes did not ask for, so a week of ticking texts never piles up, and
+  // an entry that draws what is shown costs no shaping at all.
+  PangoTextMeasurer text_;
   std::map<WidgetFamily, std::unique_ptr<LiveView>> views_;
+  BackgroundRequest request_;
   guint timer_ = 0;
   guint reloadIdle_ = 0;
 };

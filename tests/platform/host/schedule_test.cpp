@@ -119,6 +119,23 @@ TEST(TimelineSchedule, OutsideRequestsAreServedAtOnceAndOneAtATime) {
   EXPECT_EQ(s.nextDue(), at(300));
 }
 
+TEST(TimelineSchedule, AFailedRequestKeepsWhatIsShownAndIsAskedAgainLater) {
+  TimelineSchedule s;
+  s.start(at(0));
+  EXPECT_EQ(s.received(at(0), {at(0)}, Policy::after(at(300))),
+            (std::vector<TimelineSchedule::Action>{{Step::showEntry, 0}}));
+  EXPECT_EQ(s.advance(at(300)), (std::vector<TimelineSchedule::Action>{{Step::requestTimeline, 0}}));
+  EXPECT_TRUE(s.failed(at(300.5), 60).empty());  // entry 0 stays; nothing to do now
+  EXPECT_FALSE(s.requesting());
+  EXPECT_EQ(s.nextDue(), at(360.5));
+  EXPECT_EQ(s.advance(at(360.5)), (std::vector<TimelineSchedule::Action>{{Step::requestTimeline, 0}}));
+  // Someone asked while it ran: again as soon as the minimum gap allows.
+  EXPECT_TRUE(s.reloadRequested(at(361)).empty());
+  EXPECT_TRUE(s.failed(at(362), 60).empty());
+  EXPECT_EQ(s.nextDue(), at(365.5));
+  EXPECT_EQ(s.shownEntry(), 0u);
+}
+
 TEST(TimelineSchedule, NextDueIsTheEarlierOfTheNextEntryAndTheReload) {
   TimelineSchedule s;
   s.start(at(0));

@@ -1,6 +1,9 @@
 #pragma once
 // Points, sizes and rectangles in points.
 
+#include <algorithm>
+#include <optional>
+
 namespace corvane {
 
 struct Size {
@@ -15,5 +18,17 @@ struct Rect {
   double maxY() const { return y + height; }
   friend bool operator==(const Rect&, const Rect&) = default;
 };
+
+// The smallest rectangle that holds both.
+inline Rect unite(const Rect& a, const Rect& b) {
+  const double x = std::min(a.x, b.x), y = std::min(a.y, b.y);
+  return {x, y, std::max(a.maxX(), b.maxX()) - x, std::max(a.maxY(), b.maxY()) - y};
+}
+// The same, where a missing rectangle adds nothing.
+inline std::optional<Rect> unite(const std::optional<Rect>& a, const std::optional<Rect>& b) {
+  if (!a) return b;
+  if (!b) return a;
+  return unite(*a, *b);
+}
 
 }  // namespace corvane

@@ -244,19 +244,12 @@ void collectBoxFrames(const Box& b, std::unordered_map<const Node*, Rect>& out) 
   for (const Box& c : b.placedChildren()) collectBoxFrames(c, out);
 }
 
-std::optional<Rect> unite(std::optional<Rect> a, std::optional<Rect> b) {
-  if (!a) return b;
-  if (!b) return a;
-  double x = std::min(a->x, b->x), y = std::min(a->y, b->y);
-  return Rect{x, y, std::max(a->maxX(), b->maxX()) - x, std::max(a->maxY(), b->maxY()) - y};
-}
-
 std::optional<Rect> fillFlattened(const Node& n, std::unordered_map<const Node*, Rect>& frames) {
   std::optional<Rect> children;
   for (const Node& c : n.children) children = unite(children, fillFlattened(c, frames));
   // Only elements already made can have frames: walking the others would
   // make every element of a lazy ForEach.
-  n.elements.forEachMade([&](const ForEachElement& e) {
+  n.elements.forEachMade([&](std::size_t, const ForEachElement& e) {
     for (const Node& c : e.content) children = unite(children, fillFlattened(c, frames));
   });
   if (auto it = frames.find(&n); it != frames.end()) return it->second;

@@ -30,12 +30,6 @@ void collectLeaves(const Box& b, std::vector<Placement>& out) {
   for (const Box& c : b.children) collectLeaves(c, out);
 }
 
-Rect unite(std::optional<Rect> a, const Rect& b) {
-  if (!a) return b;
-  double x = std::min(a->x, b.x), y = std::min(a->y, b.y);
-  return {x, y, std::max(a->maxX(), b.maxX()) - x, std::max(a->maxY(), b.maxY()) - y};
-}
-
 void collectTexts(const Box& b, std::string& out) {
   if (b.kind == BoxKind::text) {
     if (!out.empty()) out += ' ';

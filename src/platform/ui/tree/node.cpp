@@ -171,18 +171,18 @@ const ForEachElement& ForEachElements::at(std::size_t i) const {
   return (*this)[i];
 }
 
-void ForEachElements::forEachMade(const std::function<void(const ForEachElement&)>& visit) const {
+void ForEachElements::forEachMade(const std::function<void(std::size_t, const ForEachElement&)>& visit) const {
   if (!state_) return;
   if (!state_->make) {
-    for (const ForEachElement& e : state_->all) visit(e);
+    for (std::size_t i = 0; i < state_->all.size(); ++i) visit(i, state_->all[i]);
     return;
   }
-  std::vector<const ForEachElement*> made;
+  std::vector<std::pair<std::size_t, const ForEachElement*>> made;
   {
     std::lock_guard lock(state_->mutex);
-    for (const auto& [i, e] : state_->made) made.push_back(&e);
+    for (const auto& [i, e] : state_->made) made.emplace_back(i, &e);
   }
-  for (const ForEachElement* e : made) visit(*e);
+  for (const auto& [i, e] : made) visit(i, *e);
 }
 
 Node LazyVGrid(std::vector<GridItem> columns, HorizontalAlignment alignment, std::optional<double> spacing,

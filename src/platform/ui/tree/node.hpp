@@ -60,35 +60,44 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 struct FontModifier {
   Font font;
+  friend bool operator==(const FontModifier&, const FontModifier&) = default;
 };
 struct ForegroundStyle {
   Color color;
+  friend bool operator==(const ForegroundStyle&, const ForegroundStyle&) = default;
 };
 struct LineLimit {
   std::optional<int> lines;
+  friend bool operator==(const LineLimit&, const LineLimit&) = default;
 };
 struct TextCaseModifier {
   std::optional<TextCase> textCase;
+  friend bool operator==(const TextCaseModifier&, const TextCaseModifier&) = default;
 };
 struct Padding {
   EdgeInsets insets;             // what the padding adds on each edge
   std::optional<EdgeSet> edges;  // set when made from (edges, length)
+  friend bool operator==(const Padding&, const Padding&) = default;
 };
 struct Frame {
   std::optional<double> width, height;
   Alignment alignment = Alignment::center;
+  friend bool operator==(const Frame&, const Frame&) = default;
 };
 struct Overlay {
   Color color;
   EdgeSet ignoresSafeAreaEdges = EdgeSet::all();
+  friend bool operator==(const Overlay&, const Overlay&) = default;
 };
 enum class ContainerBackgroundPlacement { widget };
 struct ContainerBackground {
   Color color;
   ContainerBackgroundPlacement placement = ContainerBackgroundPlacement::widget;
+  friend bool operator==(const ContainerBackground&, const ContainerBackground&) = default;
 };
 struct Fill {
   Color color;
+  friend bool operator==(const Fill&, const Fill&) = default;
 };
 
 using Modifier = std::variant<FontModifier, ForegroundStyle, LineLimit, TextCaseModifier, Padding, Frame, Overlay,
@@ -117,6 +126,7 @@ struct GridItem {
   double minimum = 10, maximum = kInfinity;  // GridItem.Size.flexible
   std::optional<double> spacing;
   std::optional<Alignment> alignment;
+  friend bool operator==(const GridItem&, const GridItem&) = default;
 };
 
 struct Node;
@@ -170,8 +180,8 @@ class ForEachElements {
   // Element i, made now if it has not been yet.
   const ForEachElement& operator[](std::size_t i) const;
   const ForEachElement& at(std::size_t i) const;
-  // The elements made so far, in order, without making any.
-  void forEachMade(const std::function<void(const ForEachElement&)>& visit) const;
+  // The elements made so far, in order, with their indices, without making any.
+  void forEachMade(const std::function<void(std::size_t, const ForEachElement&)>& visit) const;
 
   // Iterating makes every element it reaches.
   using iterator = IndexIterator<ForEachElements, ForEachElement, &ForEachElements::element>;

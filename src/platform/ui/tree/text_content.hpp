@@ -25,6 +25,8 @@ struct TextContent {
   std::string string;                   // the verbatim string, the key, or the interpolation's key
   std::vector<TextArgument> arguments;  // interpolation only, in order
   Date date{};                          // relative only
+
+  friend bool operator==(const TextContent&, const TextContent&) = default;
 };
 
 // Builds an interpolation's key and arguments piece by piece: literal text is

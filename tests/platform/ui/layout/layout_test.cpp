@@ -262,7 +262,7 @@ TEST(Layout, AHundredThousandCellPlanBuildsOnlyTheCellsTheCanvasCanShow) {
   // Cell bodies: the rows measured to fill the canvas and the rows placed in
   // it, a few dozen each, never the whole plan.
   std::size_t made = 0;
-  each.elements.forEachMade([&made](const ForEachElement&) { ++made; });
+  each.elements.forEachMade([&made](std::size_t, const ForEachElement&) { ++made; });
   EXPECT_GT(made, 0u);
   EXPECT_LT(made, 3u * 80);
   // Boxes: about five per cell made, plus the rest of the widget.

@@ -1,0 +1,49 @@
+#include "platform/live/background_request.hpp"
+
+#include <exception>
+#include <stdexcept>
+#include <utility>
+
+namespace corvane {
+
+// An answer on its way to the main context.
+struct BackgroundRequest::Delivery {
+  std::shared_ptr<BackgroundRequest*> to;
+  Answer answer;
+};
+
+BackgroundRequest::BackgroundRequest(Done done)
+    : done_(std::move(done)), self_(std::make_shared<BackgroundRequest*>(this)) {}
+
+BackgroundRequest::~BackgroundRequest() {
+  *self_ = nullptr;  // a delivery already queued finds no one
+  if (worker_.joinable()) worker_.join();
+}
+
+void BackgroundRequest::start(Work work) {
+  if (worker_.joinable()) throw std::logic_error("a provider request is already running");
+  worker_ = std::thread([work = std::move(work), to = self_] {
+    auto* delivery = new Delivery{to, {}};
+    try {
+      delivery->answer.timeline = work();
+    } catch (const std::exception& e) {
+      delivery->answer.failure = e.what();
+    } catch (...) {
+      delivery->answer.failure = "an unknown exception";
+    }
+    // The main context takes it in; the entries built here are only read there.
+    g_idle_add(&BackgroundRequest::deliver, delivery);
+  });
+}
+
+gboolean BackgroundRequest::deliver(gpointer p) {
+  std::unique_ptr<Delivery> delivery(static_cast<Delivery*>(p));
+  BackgroundRequest* self = *delivery->to;
+  if (!self) return G_SOURCE_REMOVE;
+  // The thread has posted its answer and is ending.
+  self->worker_.join();
+  self->done_(std::move(delivery->answer));
+  return G_SOURCE_REMOVE;
+}
+
+}  // namespace corvane

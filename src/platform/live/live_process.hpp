@@ -1,0 +1,54 @@
+#pragma once
+// The running program, the same for pictures kept in a folder and for
+// windows on the desktop: one GLib main loop on the default context, the
+// command channel (reload, quit, and what a run adds), SIGINT and SIGTERM
+// to end, SIGHUP to reload, faults reported once on standard error (and
+// wherever else the run says), and one process per user for what it shows.
+// Each run adds only its output.
+
+#include <glib.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/live/command_channel.hpp"
+#include "support/fault.hpp"
+
+namespace corvane {
+
+class LiveProcess {
+ public:
+  LiveProcess();
+  // Removes the signal handlers and closes the channel.
+  ~LiveProcess();
+  LiveProcess(const LiveProcess&) = delete;
+  LiveProcess& operator=(const LiveProcess&) = delete;
+
+  // What the reload command and SIGHUP do.
+  void onReload(std::function<void()> reload);
+  // A command of this run's own (before run()).
+  void addCommand(const std::string& name, CommandChannel::Handler handler, bool takesArgument = false);
+  // Faults are said on standard error and to `also` (--events).
+  void reportFaultsTo(FaultSink also);
+
+  // Opens the channel (what could not be opened is said on standard error),
+  // calls `started`, and runs until quit(): a signal, the quit command, or
+  // the run's own end.
+  void run(const std::function<void()>& started = {});
+  void quit();
+
+  // One process per user: asks the processes already running to take
+  // `command argument` for each of `arguments` (a window host shows that
+  // family). Returns the arguments none of them took, in order.
+  static std::vector<std::string> handOver(const std::string& command, const std::vector<std::string>& arguments);
+
+ private:
+  GMainLoop* loop_;
+  CommandChannel channel_;
+  std::function<void()> reload_;
+  std::vector<guint> signals_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,181 @@
+// The running host on a real main loop with a made-up widget: timelines
+// asked for off the loop, entries that draw what is shown keeping their
+// views, and faults in its callbacks contained. Its clock runs fast so
+// that minutes of host time pass in milliseconds.
+
+#include "platform/live/widget_host.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "support/fault.hpp"
+#include "support/pinned.hpp"
+
+namespace corvane {
+namespace {
+
+constexpr double kStart = testing::kSampleTime;
+
+// What the widget's entries hold: a title, and when the data was written.
+struct Content {
+  std::string title;
+  double at = kStart;
+};
+
+// A view like the widget's header: the title, then the age of the data, or
+// a warning once it is older than 15 minutes (decided when it is built).
+Node viewOf(const Content& c, const Environment& env) {
+  const bool stale = env.now().timeIntervalSince(Date{c.at}) > 900;
+  return HStack(VerticalAlignment::center, 5,
+                {Text::verbatim(c.title), Spacer(4),
+                 stale ? Conditional(Branch::first, Text::verbatim("not updated"))
+                       : Conditional(Branch::second, Text::relative(Date{c.at}))});
+}
+
+HostEntry entryOf(Content c, Date date) {
+  return {date, [c](const Environment& env) { return viewOf(c, env); }};
+}
+
+struct Recorder final : HostListener {
+  std::vector<std::string> events;
+  std::function<void()> onReplace;
+  void timelineReceived(Date, const HostTimeline&) override { events.push_back("timeline"); }
+  void entryUnchanged(Date) override { events.push_back("unchanged"); }
+  void viewReplaced(WidgetFamily, const LiveView&) override {
+    events.push_back("replaced");
+    if (onReplace) onReplace();
+  }
+  void viewChanged(WidgetFamily, const LiveView&, Rect) override {}
+  int count(const std::string& e) const { return int(std::count(events.begin(), events.end(), e)); }
+};
+
+// Turns the default main loop until `done` holds (at most 10 s of wall time).
+bool turnUntil(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    g_main_context_iteration(nullptr, FALSE);
+    ::usleep(200);
+  }
+  return true;
+}
+
+// A host of the small family whose provider answers with `timeline(call)`,
+// reloading every `reload` host seconds; its clock runs `speed` times fast.
+struct Fixture {
+  Recorder listener;
+  std::atomic<int> calls{0};
+  std::function<HostTimeline(int call, Date now)> timeline;
+  double speed = 1000;
+  std::unique_ptr<WidgetHost> host;
+
+  void start() {
+    HostSettings settings;
+    settings.families = {WidgetFamily::systemSmall};
+    settings.environment = testing::pinnedEnvironment(WidgetFamily::systemSmall);
+    settings.clock = HostClock(Date{kStart}, speed);
+    WidgetSource source;
+    source.placeholder = [](const TimelineProviderContext&) { return entryOf({"placeholder"}, Date{kStart}); };
+    source.snapshot = source.placeholder;
+    const HostClock clock = settings.clock;
+    source.timeline = [this, clock](const TimelineProviderContext&) { return timeline(++calls, clock.now()); };
+    host = std::make_unique<WidgetHost>(source, settings, testing::sharedFonts(), listener);
+    host->start();
+  }
+};
+
+HostTimeline oneEntry(Content c, Date now, double reloadAfter) {
+  return {{entryOf(std::move(c), now)}, TimelineReloadPolicy::after(now.addingTimeInterval(reloadAfter))};
+}
+
+TEST(WidgetHost, AsksForTimelinesOffTheMainLoop) {
+  Fixture f;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  f.timeline = [released](int, Date now) {
+    released.wait();  // a file being read slowly
+    return oneEntry({"from the file"}, now, 300);
+  };
+  f.start();
+  int probes = 0;
+  guint probe = g_timeout_add(
+      5,
+      +[](gpointer p) -> gboolean {
+        ++*static_cast<int*>(p);
+        return G_SOURCE_CONTINUE;
+      },
+      &probes);
+  ASSERT_TRUE(turnUntil([&] { return probes >= 20; })) << "the loop stood still while the provider read";
+  EXPECT_TRUE(f.host->requesting());
+  EXPECT_EQ(f.listener.events, std::vector<std::string>{"replaced"});  // the placeholder alone
+  release.set_value();
+  ASSERT_TRUE(turnUntil([&] { return f.listener.count("replaced") == 2; }));
+  EXPECT_EQ(f.listener.events, (std::vector<std::string>{"replaced", "timeline", "replaced"}));
+  g_source_remove(probe);
+}
+
+// A reload whose entry draws what is shown keeps the view, its layout and
+// its pixels; anything that draws differently replaces it, also a choice
+// the view makes when it is built (fresh or stale) on unchanged data.
+TEST(WidgetHost, AnEntryThatDrawsWhatIsShownKeepsTheView) {
+  struct Case {
+    const char* name;
+    Content second;
+    double secondAfter;  // host seconds after the first answer
+    const char* outcome;
+  };
+  const std::vector<Case> cases = {
+      {"the same data", {"today"}, 300, "unchanged"},
+      {"another title", {"tomorrow"}, 300, "replaced"},
+      {"written at another time", {"today", kStart + 1}, 300, "replaced"},
+      {"the same data, grown older than 15 minutes", {"today"}, 1000, "replaced"},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.timeline = [&c](int call, Date now) {
+      return call == 1 ? oneEntry({"today"}, now, c.secondAfter) : oneEntry(c.second, now, 3600);
+    };
+    f.start();
+    ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 1; })) << c.name;
+    const LiveView* first = f.host->view(WidgetFamily::systemSmall);
+    ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 2; })) << c.name;
+    EXPECT_EQ(f.listener.events.back(), c.outcome) << c.name;
+    EXPECT_EQ(f.host->view(WidgetFamily::systemSmall) == first, std::string(c.outcome) == "unchanged") << c.name;
+  }
+}
+
+// A provider that throws, and a listener that throws while drawing: each
+// is said once, what was shown stays, and the host goes on.
+TEST(WidgetHost, FaultsInItsCallbacksAreContainedAndSaidOnce) {
+  std::vector<std::string> said;
+  setFaultSink([&](std::string_view where, std::string_view what) { said.push_back(std::string(where) + ": " + std::string(what)); });
+  Fixture f;
+  f.timeline = [](int call, Date now) -> HostTimeline {
+    if (call <= 2) throw std::runtime_error("the provider broke its promise");
+    return oneEntry({"at last"}, now, 300);
+  };
+  bool throwOnDraw = false;
+  f.listener.onReplace = [&] {
+    if (throwOnDraw) throw std::runtime_error("cannot paint");
+  };
+  f.start();
+  const LiveView* placeholder = f.host->view(WidgetFamily::systemSmall);
+  // Asked again a minute of host time after each failure, then answered.
+  throwOnDraw = true;
+  ASSERT_TRUE(turnUntil([&] { return f.calls == 3 && f.listener.count("timeline") == 1; }));
+  EXPECT_EQ(said, (std::vector<std::string>{"a timeline request: the provider broke its promise",
+                                            "drawing a new entry: cannot paint"}));
+  EXPECT_NE(f.host->view(WidgetFamily::systemSmall), placeholder);  // built, though its drawing failed
+  setFaultSink(nullptr);
+}
+
+}  // namespace
+}  // namespace corvane
