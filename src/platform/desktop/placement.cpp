@@ -60,6 +60,16 @@ bool reachableOn(const Rect& area, const Rect& frame) {
          overlap(area.y, area.maxY(), frame.y, frame.maxY()) >= frame.height / 4;
 }
 
+void DragMemory::pressed(double x, double y) { start_ = Rect{x, y, 0, 0}; }
+
+std::optional<Rect> DragMemory::polled(bool buttonHeld, double x, double y) {
+  if (!start_ || buttonHeld) return std::nullopt;
+  const Rect start = *start_;
+  start_.reset();
+  if (start.x == x && start.y == y) return std::nullopt;
+  return Rect{x, y, 0, 0};
+}
+
 std::string RememberedPlaces::defaultPath() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   // A relative XDG_CONFIG_HOME is invalid and must be ignored.

@@ -30,6 +30,35 @@ Rect placeInCorner(const Rect& area, Size size, Corner corner, double margin, do
 // again (at least a quarter of it on each axis).
 bool reachableOn(const Rect& area, const Rect& frame);
 
+// Where one window goes.
+struct WindowPlacement {
+  Corner corner = Corner::topRight;
+  double margin = 24;           // points
+  double offset = 0;            // points along the edge, past the widgets before this one
+  std::optional<int> monitor;   // index; none or gone: the primary monitor
+  std::optional<Rect> dragged;  // a remembered place (x, y), which wins when reachable
+};
+
+// What a drag leaves to remember: the place where the person let go, if
+// the window moved while the button was held. A click that moves nothing,
+// a pause with the button held, and the moves the window makes by itself
+// (a work area or monitor change, a new size) leave nothing. The window
+// manager moves the window and keeps the pointer to itself meanwhile, so
+// the button is polled rather than heard.
+class DragMemory {
+ public:
+  // The left button went down on the window, which stands at (x, y).
+  void pressed(double x, double y);
+  // A poll while a drag is under way: whether the button is still held and
+  // where the window is. When the button is up, the drag is over: returns
+  // the place to remember, if the window moved.
+  std::optional<Rect> polled(bool buttonHeld, double x, double y);
+  bool dragging() const { return start_.has_value(); }
+
+ private:
+  std::optional<Rect> start_;
+};
+
 // The places people dragged widgets to, by family name, in one small text
 // file: one "family x y" line each (logical pixels of the whole display).
 class RememberedPlaces {

@@ -3,10 +3,12 @@
 // file. No display needed.
 
 #include "platform/desktop/placement.hpp"
+#include "platform/desktop/scale_choice.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "support/temp_dir.hpp"
 
@@ -66,6 +68,68 @@ TEST(Placement, ARememberedPlaceIsUsedOnlyWhileAQuarterOfItShows) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.frame.x) + "," + std::to_string(c.frame.y));
     EXPECT_EQ(reachableOn(area, c.frame), c.reachable);
+  }
+}
+
+// Polls of the button and the window's place, as the window makes them
+// during a drag: only where the person let go after moving it is kept.
+TEST(DragMemory, KeepsOnlyWhereAMovedWindowWasLetGo) {
+  struct Poll {
+    bool held;
+    double x, y;
+  };
+  struct Case {
+    const char* name;
+    bool pressed;
+    std::vector<Poll> polls;
+    std::optional<Rect> kept;
+  };
+  const std::vector<Case> cases = {
+      {"a click that moves nothing", true, {{true, 100, 50}, {false, 100, 50}}, std::nullopt},
+      {"a drag, let go", true, {{true, 140, 60}, {true, 300, 90}, {false, 310, 95}}, Rect{310, 95, 0, 0}},
+      {"a long pause half-way, then on to the drop",
+       true,
+       {{true, 200, 70}, {true, 200, 70}, {true, 200, 70}, {true, 200, 70}, {true, 420, 120}, {false, 420, 120}},
+       Rect{420, 120, 0, 0}},
+      {"moved by itself, no button down", false, {{false, 600, 24}, {false, 892, 24}}, std::nullopt},
+      {"dragged back to where it started", true, {{true, 300, 90}, {false, 100, 50}}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    DragMemory drag;
+    if (c.pressed) drag.pressed(100, 50);
+    std::optional<Rect> kept;
+    for (const Poll& p : c.polls)
+      if (auto place = drag.polled(p.held, p.x, p.y)) kept = place;
+    EXPECT_EQ(kept, c.kept) << c.name;
+    EXPECT_FALSE(drag.dragging()) << c.name;
+    EXPECT_EQ(drag.polled(false, 5, 5), std::nullopt) << c.name << ": a later move by itself";
+  }
+}
+
+// Windows on monitors of different scales: the views are laid out for the
+// largest, and a window that goes (closed, or showing another family now
+// under the same window) takes its scale with it.
+TEST(ScaleChoice, TheLargestScaleOfTheWindowsStillThere) {
+  int a = 0, b = 0;  // two windows
+  ScaleChoice choice(1);
+  struct Step {
+    const char* what;
+    std::function<std::optional<int>()> step;
+    std::optional<int> changed;
+    int chosen;
+  };
+  const std::vector<Step> steps = {
+      {"a drawn at 1", [&] { return choice.seen(&a, 1); }, std::nullopt, 1},
+      {"b drawn at 2", [&] { return choice.seen(&b, 2); }, 2, 2},
+      {"a drawn at 1 again", [&] { return choice.seen(&a, 1); }, std::nullopt, 2},
+      {"b gone", [&] { return choice.forget(&b); }, 1, 1},
+      {"b gone twice", [&] { return choice.forget(&b); }, std::nullopt, 1},
+      {"a moved to a 3x monitor", [&] { return choice.seen(&a, 3); }, 3, 3},
+      {"the last window gone: the choice stays", [&] { return choice.forget(&a); }, std::nullopt, 3},
+  };
+  for (const Step& s : steps) {
+    EXPECT_EQ(s.step(), s.changed) << s.what;
+    EXPECT_EQ(choice.chosen(), s.chosen) << s.what;
   }
 }
 

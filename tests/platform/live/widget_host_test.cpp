@@ -7,13 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "support/fault.hpp"
@@ -156,7 +156,9 @@ TEST(WidgetHost, AnEntryThatDrawsWhatIsShownKeepsTheView) {
 // is said once, what was shown stays, and the host goes on.
 TEST(WidgetHost, FaultsInItsCallbacksAreContainedAndSaidOnce) {
   std::vector<std::string> said;
-  setFaultSink([&](std::string_view where, std::string_view what) { said.push_back(std::string(where) + ": " + std::string(what)); });
+  setFaultSink([&](std::string_view where, std::string_view what) {
+    said.push_back(std::string(where) + ": " + std::string(what));
+  });
   Fixture f;
   f.timeline = [](int call, Date now) -> HostTimeline {
     if (call <= 2) throw std::runtime_error("the provider broke its promise");

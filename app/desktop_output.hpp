@@ -1,0 +1,46 @@
+#pragma once
+// What a windowed run does with the host's views: each family in a window
+// of its own (the registry), laid out at the scale the windows are drawn
+// at (the scale choice), every event printed with --events.
+
+#include <glib.h>
+
+#include "app/host_events.hpp"
+#include "app/window_options.hpp"
+#include "app/window_registry.hpp"
+#include "platform/desktop/scale_choice.hpp"
+#include "platform/live/live_process.hpp"
+#include "platform/live/widget_host.hpp"
+
+namespace corvane {
+
+class DesktopOutput final : public EventPrintingListener {
+ public:
+  DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, LiveProcess& process, int startScale);
+  ~DesktopOutput() override;
+  DesktopOutput(const DesktopOutput&) = delete;
+  DesktopOutput& operator=(const DesktopOutput&) = delete;
+
+  // The host that feeds the windows; before open().
+  void attach(WidgetHost& host) { host_ = &host; }
+  // Opens the window of `family` (shown once its first view is drawn), or
+  // shows the open one again.
+  void open(WidgetFamily family);
+
+  void viewReplaced(WidgetFamily family, const LiveView& view) override;
+  void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) override;
+  void viewRemoved(WidgetFamily family) override;
+
+ private:
+  WindowActions actionsFor(WindowRegistry::Shown& shown);
+  void painted(const LivePicture& picture, int scale);
+  void showInstead(WindowRegistry::Shown& shown, WidgetFamily to);
+
+  LiveProcess& process_;
+  WidgetHost* host_ = nullptr;
+  WindowRegistry windows_;
+  ScaleChoice scale_;
+  guint scaleIdle_ = 0;
+};
+
+}  // namespace corvane

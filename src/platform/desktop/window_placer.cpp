@@ -1,0 +1,135 @@
+#include "platform/desktop/window_placer.hpp"
+
+#include "platform/desktop/layer_surface.hpp"
+#include "support/fault.hpp"
+
+namespace corvane {
+namespace {
+
+// How often the button is looked at while a drag is under way (ms).
+constexpr guint kDragPollMs = 50;
+
+// Where the window's frame stands now, asked of the display server: GDK's
+// own idea of it waits for configure events that may not have been read.
+void framePosition(GtkWindow* window, int& x, int& y) {
+  x = y = 0;
+  if (GdkWindow* w = gtk_widget_get_window(GTK_WIDGET(window))) gdk_window_get_root_origin(w, &x, &y);
+}
+
+Rect workArea(GdkMonitor* m) {
+  GdkRectangle r{};
+  gdk_monitor_get_workarea(m, &r);
+  return {double(r.x), double(r.y), double(r.width), double(r.height)};
+}
+
+}  // namespace
+
+WindowPlacer::WindowPlacer(GtkWindow* window, WindowPlacement placement, bool layerSurface, std::function<Size()> size,
+                           std::function<void(double, double)> dragged)
+    : window_(window),
+      placement_(placement),
+      layer_(layerSurface),
+      size_(std::move(size)),
+      dragged_(std::move(dragged)) {
+  GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
+  GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window_));
+  addedHandler_ = g_signal_connect(display, "monitor-added", G_CALLBACK(onMonitorsChanged), this);
+  removedHandler_ = g_signal_connect(display, "monitor-removed", G_CALLBACK(onMonitorsChanged), this);
+  // A monitor that changes its mode or work area keeps its GdkMonitor, and
+  // one that comes back may reuse it: only the screen says so.
+  monitorsHandler_ = g_signal_connect(screen, "monitors-changed", G_CALLBACK(onScreenChanged), this);
+  sizeHandler_ = g_signal_connect(screen, "size-changed", G_CALLBACK(onScreenChanged), this);
+  workArea_ = std::make_unique<x11::WorkAreaWatch>(screen, [this] { placeSoon(); });
+}
+
+WindowPlacer::~WindowPlacer() {
+  if (pollTimer_) g_source_remove(pollTimer_);
+  if (placeIdle_) g_source_remove(placeIdle_);
+  GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window_));
+  GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
+  g_signal_handler_disconnect(screen, monitorsHandler_);
+  g_signal_handler_disconnect(screen, sizeHandler_);
+  g_signal_handler_disconnect(display, addedHandler_);
+  g_signal_handler_disconnect(display, removedHandler_);
+}
+
+GdkMonitor* WindowPlacer::chosenMonitor() const {
+  GdkDisplay* d = gtk_widget_get_display(GTK_WIDGET(window_));
+  if (placement_.monitor && *placement_.monitor >= 0 && *placement_.monitor < gdk_display_get_n_monitors(d))
+    return gdk_display_get_monitor(d, *placement_.monitor);
+  if (GdkMonitor* primary = gdk_display_get_primary_monitor(d)) return primary;
+  return gdk_display_get_n_monitors(d) > 0 ? gdk_display_get_monitor(d, 0) : nullptr;
+}
+
+// X11 (and Wayland without layer shell, where the compositor may ignore it):
+// the remembered place when some monitor still shows it, else the corner.
+void WindowPlacer::place() {
+  if (layer_) {
+    layer::chooseMonitor(window_, placement_.monitor);
+    return;
+  }
+  const Size size = size_();
+  GdkDisplay* d = gtk_widget_get_display(GTK_WIDGET(window_));
+  if (placement_.dragged) {
+    const Rect frame{placement_.dragged->x, placement_.dragged->y, size.width, size.height};
+    for (int i = 0; i < gdk_display_get_n_monitors(d); ++i) {
+      if (reachableOn(workArea(gdk_display_get_monitor(d, i)), frame)) {
+        gtk_window_move(window_, int(frame.x), int(frame.y));
+        return;
+      }
+    }
+  }
+  if (GdkMonitor* m = chosenMonitor()) {
+    const Rect r = placeInCorner(workArea(m), size, placement_.corner, placement_.margin, placement_.offset);
+    gtk_window_move(window_, int(r.x), int(r.y));
+  }
+}
+
+void WindowPlacer::placeSoon() {
+  if (placeIdle_) return;
+  placeIdle_ = g_idle_add(
+      +[](gpointer self) -> gboolean {
+        auto* placer = static_cast<WindowPlacer*>(self);
+        placer->placeIdle_ = 0;
+        contained("placing a widget", [placer] { placer->place(); });
+        return G_SOURCE_REMOVE;
+      },
+      this);
+}
+
+void WindowPlacer::startDrag(const GdkEventButton* event) {
+  if (layer_) return;  // the compositor keeps a layer surface where it is anchored
+  int x = 0, y = 0;
+  framePosition(window_, x, y);
+  drag_.pressed(x, y);
+  gtk_window_begin_move_drag(window_, int(event->button), int(event->x_root), int(event->y_root), event->time);
+  if (!pollTimer_) pollTimer_ = g_timeout_add(kDragPollMs, &WindowPlacer::onPoll, this);
+}
+
+gboolean WindowPlacer::onPoll(gpointer self) {
+  auto* placer = static_cast<WindowPlacer*>(self);
+  bool going = false;
+  contained("following a drag", [placer, &going] {
+    GdkDisplay* d = gtk_widget_get_display(GTK_WIDGET(placer->window_));
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(d));
+    GdkModifierType mask{};
+    gdk_device_get_state(pointer, gdk_screen_get_root_window(gtk_widget_get_screen(GTK_WIDGET(placer->window_))),
+                         nullptr, &mask);
+    int x = 0, y = 0;
+    framePosition(placer->window_, x, y);
+    if (auto place = placer->drag_.polled((mask & GDK_BUTTON1_MASK) != 0, x, y)) {
+      // Where it was let go is where it goes from now on, also on a new monitor layout.
+      placer->placement_.dragged = *place;
+      if (placer->dragged_) placer->dragged_(place->x, place->y);
+    }
+    going = placer->drag_.dragging();
+  });
+  if (going) return G_SOURCE_CONTINUE;
+  placer->pollTimer_ = 0;
+  return G_SOURCE_REMOVE;
+}
+
+void WindowPlacer::onMonitorsChanged(GdkDisplay*, GdkMonitor*, WindowPlacer* self) { self->placeSoon(); }
+void WindowPlacer::onScreenChanged(GdkScreen*, WindowPlacer* self) { self->placeSoon(); }
+
+}  // namespace corvane
