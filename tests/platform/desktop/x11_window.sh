@@ -13,7 +13,7 @@ now=1700000000
 # wallpaper without a compositor is set to the same.
 wallpaper='#808080'
 source "$(dirname "$0")/common.sh"
-require_tools Xvfb openbox xcompmgr xprop xwininfo xdotool import compare convert xsetroot xrandr
+require_tools Xvfb openbox xcompmgr xprop xwininfo xdotool import compare convert xsetroot xrandr dbus-daemon
 
 work=$(mktemp -d)
 pids=()
@@ -179,14 +179,67 @@ xcompmgr >"$work/xcompmgr.log" 2>&1 & pids+=("$!")
 until_ok 10 unshaped || fail "the shape stays once the compositor is back"
 compare_pixels small 1 "composited-again-1x"
 
-# 4. The display goes away: a message and status 3, never a crash.
+# 4. What a person does. A click moves nothing and is not remembered; a drag
+#    with a long pause half-way is remembered where it was let go; the
+#    window's own moves (its place off every monitor, a new size) are not;
+#    Size shows another family, which is what its paints name.
+places=$XDG_CONFIG_HOME/corvane-widget/places
+stop_widget
+rm -f "$places"
+run_widget medium --events
+read -r x0 y0 w h < <(geometry)
+xdotool mousemove --window "$wid" 100 100 click 1
+sleep 0.5
+[[ ! -e $places ]] || fail "a click was remembered as a place: $(cat "$places")"
+at "$x0" "$y0" || fail "a click moved the window to $(geometry)"
+xdotool mousemove --window "$wid" 100 100 mousedown 1
+xdotool mousemove_relative -- -150 40
+sleep 1.2  # longer than a person's pause: the button is still down
+xdotool mousemove_relative -- -150 20
+sleep 0.2
+xdotool mouseup 1
+x1=$((x0 - 300)) y1=$((y0 + 60))
+until_ok 5 at "$x1" "$y1" || fail "dragged to $(geometry), not $x1 $y1"
+until_ok 5 grep -qx "medium $x1 $y1" "$places" || fail "remembered: $(cat "$places" 2>/dev/null)"
+xrandr --fb 640x480 >/dev/null 2>&1 || true  # the dragged place is off the screen now
+until_ok 10 at $((640 - 24 - w)) 24 || fail "still at $(geometry) on a screen that no longer shows it"
+xrandr --output "$output" --mode 1280x800
+until_ok 10 at "$x1" "$y1" || fail "at $(geometry), not back at the dragged place $x1 $y1"
+xdotool mousemove --window "$wid" 60 60 click 3
+sleep 0.5
+xdotool key Down Down Right Down Down Return
+large() { [[ "$(geometry)" == "$x1 $y1 364 382" ]]; }
+until_ok 5 large || fail "after Size, Large: $(geometry)"
+until_ok 5 grep -q '"event":"draw".*"family":"large"' "$work/run.out" || fail "paints after Size do not name large"
+[[ $(cat "$places") == "medium $x1 $y1" ]] || fail "the window's own moves were remembered: $(cat "$places")"
+
+# 5. A headless host runs for the same user on the same session bus: it has
+#    no window to show, so a windowed run opens its own; a second windowed
+#    run hands its family to the first instead of opening a duplicate.
+stop_widget
+{ read -r bus_address; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+pids+=("$bus_pid")
+export DBUS_SESSION_BUS_ADDRESS=$bus_address
+mkdir -p "$work/pictures"
+"$bin" run --headless --out "$work/pictures" --snapshot "$snapshot" >"$work/headless.out" 2>"$work/headless.err" &
+headless=$!; pids+=("$headless")
+until_ok 10 test -S "$XDG_RUNTIME_DIR/corvane-widget/host-$headless.sock" || fail "the headless host did not start"
+run_widget small
+"$bin" run --family small --snapshot "$snapshot" >"$work/second.out" 2>"$work/second.err" || fail "second run: $?"
+grep -q 'already running' "$work/second.err" || fail "the second run did not hand over: $(cat "$work/second.err")"
+windows=$(xdotool search --onlyvisible --name '^Corvane today$' | wc -l)
+[[ $windows == 1 ]] || fail "$windows windows after a second run"
+kill "$headless"; wait "$headless" 2>/dev/null || true
+unset DBUS_SESSION_BUS_ADDRESS
+
+# 6. The display goes away: a message and status 3, never a crash.
 stop_x
 status=0
 wait "$widget" || status=$?
 [[ $status == 3 ]] || { cat "$work/run.err" >&2; fail "display lost: status $status"; }
 grep -q 'the display went away' "$work/run.err" || fail "no message when the display went away"
 
-# 5. No display at all.
+# 7. No display at all.
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY "$bin" run --snapshot "$snapshot" 2>"$work/nodisplay.err" || status=$?
 [[ $status == 2 ]] || fail "no display: status $status"
