@@ -6,6 +6,7 @@
 
 #include "platform/live/timeout.hpp"
 #include "platform/ui/paint/render.hpp"
+#include "support/fault.hpp"
 #include "support/file_io.hpp"
 
 namespace corvane {
@@ -71,7 +72,8 @@ void HeadlessOutput::viewChanged(WidgetFamily family, const LiveView& view, Rect
 gboolean HeadlessOutput::onFlush(gpointer p) {
   auto* picture = static_cast<Picture*>(p);
   picture->flushTimer = 0;
-  picture->owner->write(*picture);
+  // Painting or encoding may fail (Cairo, libpng): the last picture written stays.
+  contained("writing a picture", [picture] { picture->owner->write(*picture); });
   return G_SOURCE_REMOVE;
 }
 

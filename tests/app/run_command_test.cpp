@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
@@ -203,6 +204,32 @@ TEST(RunHeadless, AFailedWriteIsReportedOnceAndRetriedAtTheNextChange) {
   EXPECT_EQ(err, "corvane-widget: " + dir.file("out/widget-medium.png") + ": Is a directory\n");
   EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("out/widget-medium.png")));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("out")), {}), 1);
+}
+
+// What a host killed while writing left is gone once the next one starts,
+// and a picture a person made readable to others stays so when rewritten.
+TEST(RunHeadless, RemovesWhatACrashedHostLeftAndKeepsThePicturesPermissions) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string leftover = dir.write("out/widget-small.png.tmp-" + std::to_string(gone) + "-0-1", "half a pict");
+  const std::string picture = dir.write("out/widget-small.png", "an old picture");
+  ASSERT_EQ(::chmod(picture.c_str(), 0604), 0);
+  ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 60),
+                     "--now", std::to_string(kStart), "--events", "--family", "small"},
+                    noBus(dir), dir.file("stderr.txt"));
+  std::vector<std::string> seen;
+  ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
+  ASSERT_TRUE(host.waitFor(R"("event":"draw")", seen));
+  host.signal(SIGTERM);
+  EXPECT_EQ(host.wait(), 0);
+  EXPECT_FALSE(std::filesystem::exists(leftover));
+  struct stat st {};
+  ASSERT_EQ(::stat(picture.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0604u);
+  EXPECT_NE(readFile(picture), "an old picture");
 }
 
 TEST(RunHeadless, RefusesWhatItCannotDo) {

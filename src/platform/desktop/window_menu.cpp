@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "support/fault.hpp"
+
 namespace corvane {
 namespace {
 
@@ -53,14 +55,18 @@ void WindowMenu::popUp(const GdkEvent* trigger, std::string_view family) {
 
 void WindowMenu::onActivate(GtkMenuItem* item, WindowMenu* self) {
   if (self->updating_) return;
+  contained("the widget's menu", [item, self] { self->act(item); });
+}
+
+void WindowMenu::act(GtkMenuItem* item) const {
   const std::string action = static_cast<const char*>(g_object_get_data(G_OBJECT(item), kKey));
   if (action == "reload") {
-    if (self->actions_.reload) self->actions_.reload();
+    if (actions_.reload) actions_.reload();
   } else if (action == "quit") {
-    if (self->actions_.quit) self->actions_.quit();
+    if (actions_.quit) actions_.quit();
   } else if (GTK_IS_CHECK_MENU_ITEM(item) && gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) {
     // A radio item also "activates" when it loses its tick: act on the new one only.
-    if (self->actions_.resize) self->actions_.resize(action);
+    if (actions_.resize) actions_.resize(action);
   }
 }
 

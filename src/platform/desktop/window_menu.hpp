@@ -27,6 +27,7 @@ class WindowMenu {
 
  private:
   static void onActivate(GtkMenuItem* item, WindowMenu* self);
+  void act(GtkMenuItem* item) const;
 
   MenuActions actions_;
   GtkWidget* menu_ = nullptr;  // owned through the attachment to the widget

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/live/runtime_dir.hpp"
+#include "support/fault.hpp"
 
 namespace corvane {
 namespace {
@@ -62,7 +63,8 @@ bool CommandChannel::dispatch(const std::string& line) {
   const std::string argument = space == std::string::npos ? std::string() : line.substr(space + 1);
   auto it = commands_.find(name);
   if (it == commands_.end() || it->second.takesArgument == argument.empty()) return false;
-  it->second.handler(argument);
+  // Called from the socket's and the bus's C callbacks.
+  contained("the " + name + " command", [&] { it->second.handler(argument); });
   return true;
 }
 
