@@ -17,7 +17,7 @@ inline CLI::Validator finiteBetween(double least, double most) {
   range.precision(15);
   range << "a finite number from " << least << " to " << most;
   const std::string expected = range.str();
-  return CLI::Validator(
+  CLI::Validator check(
       [least, most, expected](std::string& text) -> std::string {
         std::istringstream in(text);
         double value = 0;
@@ -27,6 +27,7 @@ inline CLI::Validator finiteBetween(double least, double most) {
         return {};
       },
       "NUMBER");
+  return check;
 }
 
 }  // namespace corvane

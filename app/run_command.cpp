@@ -74,7 +74,7 @@ void runHeadless(const RunOptions& o) {
   HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts);
   LiveProcess process;
   WidgetHost host(widgetSourceFor(config), settings, fonts, output);
-  process.reportFaultsTo(
+  LiveProcess::reportFaultsTo(
       [&output, &host](std::string_view where, std::string_view what) { output.fault(host.now(), where, what); });
   process.onReload([&host] { host.requestReload(); });
   process.run([&host] { host.start(); });

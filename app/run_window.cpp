@@ -58,6 +58,7 @@ void runWindows(const WindowRunOptions& o) {
     return;
   }
   std::vector<WidgetFamily> families;
+  families.reserve(left.size());
   for (const std::string& f : left) families.push_back(parseFamily(f));
 
   HostSettings settings;
@@ -69,7 +70,7 @@ void runWindows(const WindowRunOptions& o) {
   DesktopOutput output(o, fonts, process, int(settings.environment.displayScale));
   WidgetHost host(widgetSourceFor(config), settings, fonts, output);
   output.attach(host);
-  process.reportFaultsTo(
+  LiveProcess::reportFaultsTo(
       [&output, &host](std::string_view where, std::string_view what) { output.fault(host.now(), where, what); });
   process.onReload([&host] { host.requestReload(); });
   process.addCommand(

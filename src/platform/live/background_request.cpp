@@ -36,13 +36,13 @@ void BackgroundRequest::start(Work work) {
   });
 }
 
-gboolean BackgroundRequest::deliver(gpointer p) {
-  std::unique_ptr<Delivery> delivery(static_cast<Delivery*>(p));
-  BackgroundRequest* self = *delivery->to;
+gboolean BackgroundRequest::deliver(gpointer delivery) {
+  std::unique_ptr<Delivery> answer(static_cast<Delivery*>(delivery));
+  BackgroundRequest* self = *answer->to;
   if (!self) return G_SOURCE_REMOVE;
   // The thread has posted its answer and is ending.
   self->worker_.join();
-  self->done_(std::move(delivery->answer));
+  self->done_(std::move(answer->answer));
   return G_SOURCE_REMOVE;
 }
 

@@ -30,8 +30,9 @@ class LiveProcess {
   void onReload(std::function<void()> reload);
   // A command of this run's own (before run()).
   void addCommand(const std::string& name, CommandChannel::Handler handler, bool takesArgument = false);
-  // Faults are said on standard error and to `also` (--events).
-  void reportFaultsTo(FaultSink also);
+  // Faults are said on standard error and to `also` (--events), for as long
+  // as the process lives.
+  static void reportFaultsTo(FaultSink also);
 
   // Opens the channel (what could not be opened is said on standard error),
   // calls `started`, and runs until quit(): a signal, the quit command, or

@@ -18,7 +18,6 @@ constexpr double kWallCheck = 1.0;
 WidgetHost::WidgetHost(WidgetSource source, HostSettings settings, const FontLibrary& fonts, HostListener& listener)
     : source_(std::move(source)),
       settings_(std::move(settings)),
-      fonts_(fonts),
       listener_(listener),
       text_(fonts),
       request_([this](BackgroundRequest::Answer answer) { answered(std::move(answer)); }) {
@@ -130,7 +129,7 @@ void WidgetHost::show(const HostEntry& entry) {
     return;
   }
   for (auto& [family, tree] : trees) build(family, std::move(tree));
-  text_.trim();
+  text_.passDone(TextMeasurer::Pass::whole);
 }
 
 void WidgetHost::build(WidgetFamily family, Node tree) {
@@ -162,7 +161,7 @@ void WidgetHost::setDisplayScale(double scale) {
   settings_.environment.displayScale = scale;
   if (!shown_) return;
   for (WidgetFamily f : settings_.families) build(f, shown_->view(environmentFor(f)));
-  text_.trim();
+  text_.passDone(TextMeasurer::Pass::whole);
 }
 
 const LiveView* WidgetHost::view(WidgetFamily family) const {

@@ -96,14 +96,13 @@ class WidgetHost {
 
   WidgetSource source_;
   HostSettings settings_;
-  const FontLibrary& fonts_;
   HostListener& listener_;
   TimelineSchedule schedule_;
   HostTimeline timeline_;
   std::optional<HostEntry> shown_;
-  // One measurer for the host's life: it lets go of what recent layout
-  // passes did not ask for, so a week of ticking texts never piles up, and
-  // an entry that draws what is shown costs no shaping at all.
+  // One measurer for the host's life: it lets go of what layout passes no
+  // longer ask for, so a week of ticking texts never piles up, and a new
+  // entry shapes only the texts the last one did not show.
   PangoTextMeasurer text_;
   std::map<WidgetFamily, std::unique_ptr<LiveView>> views_;
   BackgroundRequest request_;

@@ -126,7 +126,7 @@ std::optional<Rect> LiveView::update() {
   // A ticking text shows a new reading every second; the measurer would
   // otherwise keep a layout of each one (and of its neighbours at each
   // width they were offered) for as long as the view lives.
-  text_->trim();
+  text_->passDone(TextMeasurer::Pass::update);
   std::vector<Placement> after;
   collectLeaves(boxes_.root, after);
 

@@ -70,9 +70,15 @@ TextMetrics PangoTextMeasurer::keep(Key key, TextMetrics metrics) {
   return metrics;
 }
 
-void PangoTextMeasurer::trim() {
+void PangoTextMeasurer::passDone(Pass pass) {
+  if (pass == Pass::whole) {
+    std::erase_if(cache_, [this](const auto& kept) { return kept.second.pass != pass_; });
+    for (auto& [key, kept] : cache_) kept.whole = true;
+  } else {
+    std::erase_if(cache_,
+                  [this](const auto& kept) { return !kept.second.whole && pass_ - kept.second.pass >= kPassesKept; });
+  }
   ++pass_;
-  std::erase_if(cache_, [this](const auto& kept) { return pass_ - kept.second.pass > kPassesKept; });
 }
 
 TextMetrics PangoTextMeasurer::measure(const std::string& text, const Font& font, std::optional<double> width,

@@ -32,7 +32,8 @@ struct ShapedText {
 
 class PangoTextMeasurer final : public TextMeasurer {
  public:
-  // A measurement that none of this many layout passes asked for is let go.
+  // A measurement updates made that none of this many passes asked for again
+  // is let go.
   static constexpr unsigned kPassesKept = 8;
   // Nor are more measurements than this ever kept: past it, the cache starts
   // afresh (boxes keep the layouts they were given to draw).
@@ -42,7 +43,7 @@ class PangoTextMeasurer final : public TextMeasurer {
   // Every answer carries the layout it was measured on (`shaped`).
   TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
                       std::optional<double> height = std::nullopt) override;
-  void trim() override;
+  void passDone(Pass pass) override;
   // How many measurements are kept.
   std::size_t size() const { return cache_.size(); }
 
@@ -52,7 +53,8 @@ class PangoTextMeasurer final : public TextMeasurer {
   using Key = std::tuple<std::string, double, int, int, double, int>;
   struct Kept {
     TextMetrics metrics;
-    unsigned pass;  // the last layout pass that asked for it
+    unsigned pass;       // the last layout pass that asked for it
+    bool whole = false;  // the last whole pass asked for it
   };
   static Key keyOf(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
                    std::optional<double> height);

@@ -33,10 +33,18 @@ class TextMeasurer {
   // long text that is shaped, never the metrics of what can be seen.
   virtual TextMetrics measure(const std::string& text, const Font& font, std::optional<double> width, int maxLines,
                               std::optional<double> height) = 0;
+  // What a finished layout pass laid out.
+  enum class Pass {
+    whole,   // every view, from scratch: every text shown was asked about
+    update,  // a live view whose texts moved on: its other boxes kept their answers
+  };
   // A layout pass is over: a measurer that keeps what it measured may let go
-  // of what recent passes did not ask for (a live text's old readings, its
-  // neighbours at widths they are no longer offered).
-  virtual void trim() {}
+  // of what is no longer asked for. After a whole pass, whatever it did not
+  // ask; after an update, what updates asked that the last few passes did
+  // not ask again (a live text's old readings, its neighbours at widths they
+  // are no longer offered), while what the whole pass asked stays for the
+  // next one, which will most likely ask it again.
+  virtual void passDone(Pass /*pass*/) {}
 };
 
 }  // namespace corvane

@@ -377,11 +377,13 @@ TEST(PangoText, AWidthTheNaturalLayoutFitsDrawsTheSame) {
   }
 }
 
-// A live text's old readings are let go of: what recent layout passes did
-// not ask for, its cut forms and its neighbours' old widths included, and
-// nothing they asked for; however many texts come and go, the measurer
-// keeps a bounded number.
-TEST(PangoText, AMeasurementNoRecentPassAskedForIsLetGo) {
+// A live text's old readings are let go of: what updates asked that recent
+// passes did not ask again (its cut forms and its neighbours' old widths
+// included); what the last whole layout asked stays for the next one, and
+// goes when that one does not ask it. However many texts come and go, the
+// measurer keeps a bounded number.
+TEST(PangoText, AMeasurementNoLongerAskedForIsLetGo) {
+  using Pass = TextMeasurer::Pass;
   PangoTextMeasurer measurer(fonts());
   const Font small = Font::system(10), bold = Font::system(12, FontWeight::bold);
   const std::string longText(300, 'x');  // cut to what 40 points can show before it is shaped
@@ -389,29 +391,35 @@ TEST(PangoText, AMeasurementNoRecentPassAskedForIsLetGo) {
     std::string text;
     Font font;
     std::optional<double> width;
-    bool askedAgain;  // by every later pass
+    const char* by;       // "whole": the first whole pass; "update": an update after it
+    bool keptAfterTicks;  // after many updates that ask other readings
   };
   const std::vector<Asked> asked = {
-      {"5 sec", small, std::nullopt, false},
-      {"5 sec", small, 40, false},
-      {"5 sec", bold, 20, true},
-      {"6 sec", small, 40, true},
-      {longText, small, 40, false},
-      {"Title", small, 120, false},
-      {"Title", small, 118, true},
+      {"Today's plan", bold, 120, "whole", true},      {"Likes", small, 40, "whole", true},
+      {"5 sec", small, std::nullopt, "update", false}, {"5 sec", small, 40, "update", false},
+      {longText, small, 40, "update", false},          {"Title", small, 118, "update", false},
   };
   auto measure = [&](const Asked& a) { return measurer.measure(a.text, a.font, a.width, 1, std::nullopt).shaped; };
-  std::vector<std::shared_ptr<const ShapedText>> first;
-  for (const Asked& a : asked) first.push_back(measure(a));
-  for (unsigned pass = 0; pass <= PangoTextMeasurer::kPassesKept; ++pass) {
-    measurer.trim();
-    for (const Asked& a : asked)
-      if (a.askedAgain) measure(a);
-  }
-  measurer.trim();
+  std::vector<std::shared_ptr<const ShapedText>> first(asked.size());
   for (std::size_t i = 0; i < asked.size(); ++i)
-    EXPECT_EQ(measure(asked[i]) == first[i], asked[i].askedAgain)
+    if (std::string(asked[i].by) == "whole") first[i] = measure(asked[i]);
+  measurer.passDone(Pass::whole);
+  for (std::size_t i = 0; i < asked.size(); ++i)
+    if (std::string(asked[i].by) == "update") first[i] = measure(asked[i]);
+  measurer.passDone(Pass::update);
+  for (unsigned tick = 0; tick < PangoTextMeasurer::kPassesKept; ++tick) {
+    measurer.measure(std::to_string(6 + tick) + " sec", small, 40, 1, std::nullopt);
+    measurer.passDone(Pass::update);
+  }
+  for (std::size_t i = 0; i < asked.size(); ++i)
+    EXPECT_EQ(measure(asked[i]) == first[i], asked[i].keptAfterTicks)
         << asked[i].text.substr(0, 8) << " at " << asked[i].width.value_or(-1);
+  measurer.passDone(Pass::update);
+  // The next whole pass asks only for the title: the rest goes.
+  const auto title = measure(asked[0]);
+  measurer.passDone(Pass::whole);
+  EXPECT_EQ(measurer.size(), 1u);
+  EXPECT_EQ(measure(asked[0]), title);
   for (int i = 0; i < 10'000; ++i) measurer.measure(std::to_string(i) + " sec", small, 40, 1, std::nullopt);
   EXPECT_LE(measurer.size(), PangoTextMeasurer::kMaxKept);
 }
