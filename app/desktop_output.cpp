@@ -1,5 +1,6 @@
 #include "app/desktop_output.hpp"
 
+#include "app/entry_source.hpp"
 #include "support/fault.hpp"
 
 namespace corvane {
@@ -24,6 +25,7 @@ WindowActions DesktopOutput::actionsFor(WindowRegistry::Shown& shown) {
   // Each action finds what its window shows when it is taken, not when the
   // window was opened: a Size change gives the window another family.
   WindowActions a;
+  for (WidgetFamily f : declaredFamilies()) a.sizes.emplace_back(familyShortName(f));
   a.reload = [this] { host_->requestReload(); };
   a.quit = [this] { process_.quit(); };
   a.resize = [this, &shown](std::string_view to) {

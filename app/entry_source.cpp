@@ -65,6 +65,8 @@ Environment resolveEnvironment(const EnvironmentOptions& options, WidgetFamily f
   return env;
 }
 
+std::vector<WidgetFamily> declaredFamilies() { return TodayWidget{}.body().families; }
+
 WidgetFamily parseFamily(const std::string& name) {
   auto f = familyFromName(name);
   if (!f) throw CommandFailure(kExitUsage, "unknown family: " + name);

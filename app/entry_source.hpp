@@ -43,4 +43,7 @@ Environment resolveEnvironment(const EnvironmentOptions& options, WidgetFamily f
 // Parses a family name for the command line, or throws CommandFailure.
 WidgetFamily parseFamily(const std::string& name);
 
+// The families the widget declares: what `all` draws, and what a window can show.
+std::vector<WidgetFamily> declaredFamilies();
+
 }  // namespace corvane

@@ -32,7 +32,7 @@ ImageFormat parseFormat(const std::string& name) {
 
 // The families to draw: the ones the widget declares, for "all".
 std::vector<WidgetFamily> familiesFor(const std::string& name) {
-  if (name == "all") return TodayWidget{}.body().families;
+  if (name == "all") return declaredFamilies();
   return {parseFamily(name)};
 }
 

@@ -58,7 +58,7 @@ void runHeadless(const RunOptions& o) {
 
   std::vector<WidgetFamily> families;
   if (o.families.empty() || std::count(o.families.begin(), o.families.end(), "all"))
-    families = TodayWidget{}.body().families;
+    families = declaredFamilies();
   else
     for (const std::string& f : o.families) families.push_back(parseFamily(f));
   // What a host that was killed while writing left behind.

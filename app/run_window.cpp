@@ -17,10 +17,11 @@
 namespace corvane {
 namespace {
 
-constexpr std::string_view kWindowFamilies[] = {"small", "medium", "large"};
-
-bool isWindowFamily(std::string_view f) {
-  return std::find(std::begin(kWindowFamilies), std::end(kWindowFamilies), f) != std::end(kWindowFamilies);
+// A window shows one of the families the widget declares.
+bool isWindowFamily(std::string_view name) {
+  const auto family = familyFromName(name);
+  const auto declared = declaredFamilies();
+  return family && std::find(declared.begin(), declared.end(), *family) != declared.end();
 }
 
 void displayLost() {

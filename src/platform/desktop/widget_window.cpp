@@ -138,7 +138,7 @@ WidgetWindow::WidgetWindow(WindowContent& content, WindowPlacement placement, Wi
   gtk_widget_add_events(m.area, GDK_BUTTON_PRESS_MASK);
   gtk_container_add(GTK_CONTAINER(m.window), m.area);
   m.resize();
-  MenuActions menu{m.actions.reload, m.actions.resize, m.actions.quit};
+  MenuActions menu{m.actions.sizes, m.actions.reload, m.actions.resize, m.actions.quit};
   m.menu = std::make_unique<WindowMenu>(m.area, std::move(menu));
   m.placer = std::make_unique<WindowPlacer>(
       w, placement, m.layer, [&m] { return m.content.size(); },

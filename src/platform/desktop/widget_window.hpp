@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/desktop/placement.hpp"
 
@@ -37,6 +38,7 @@ class WindowContent {
 
 // What the window's menu and a drag ask of whoever owns the window.
 struct WindowActions {
+  std::vector<std::string> sizes;  // the families the window can show, for the menu
   std::function<void()> reload;
   std::function<void(std::string_view to)> resize;  // show another family
   std::function<void()> quit;

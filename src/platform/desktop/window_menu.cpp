@@ -1,5 +1,6 @@
 #include "platform/desktop/window_menu.hpp"
 
+#include <cctype>
 #include <string>
 
 #include "support/fault.hpp"
@@ -7,7 +8,6 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kFamilies[] = {"small", "medium", "large"};
 constexpr char kKey[] = "corvane-action";
 
 GtkWidget* item(GtkWidget* menu, GtkWidget* entry, const char* action) {
@@ -24,11 +24,13 @@ WindowMenu::WindowMenu(GtkWidget* widget, MenuActions actions) : actions_(std::m
   GtkWidget* size = item(menu_, gtk_menu_item_new_with_label("Size"), "size");
   GtkWidget* sizes = gtk_menu_new();
   GSList* group = nullptr;
-  const char* labels[] = {"Small", "Medium", "Large"};
-  for (int i = 0; i < 3; ++i) {
-    sizes_[i] = item(sizes, gtk_radio_menu_item_new_with_label(group, labels[i]), kFamilies[i]);
-    group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(sizes_[i]));
-    g_signal_connect(sizes_[i], "activate", G_CALLBACK(onActivate), this);
+  for (const std::string& family : actions_.sizes) {
+    std::string label = family;
+    if (!label.empty()) label[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(label[0])));
+    GtkWidget* radio = item(sizes, gtk_radio_menu_item_new_with_label(group, label.c_str()), family.c_str());
+    group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(radio));
+    g_signal_connect(radio, "activate", G_CALLBACK(onActivate), this);
+    sizes_.push_back(radio);
   }
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(size), sizes);
   gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
@@ -48,7 +50,8 @@ WindowMenu::~WindowMenu() {
 
 void WindowMenu::popUp(const GdkEvent* trigger, std::string_view family) {
   updating_ = true;
-  for (int i = 0; i < 3; ++i) gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(sizes_[i]), family == kFamilies[i]);
+  for (std::size_t i = 0; i < sizes_.size(); ++i)
+    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(sizes_[i]), family == actions_.sizes[i]);
   updating_ = false;
   gtk_menu_popup_at_pointer(GTK_MENU(menu_), trigger);
 }

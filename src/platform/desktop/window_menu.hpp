@@ -1,14 +1,18 @@
 #pragma once
-// The widget's right-click menu: Reload, Size (small, medium, large), Quit.
+// The widget's right-click menu: Reload, Size (the families a window can
+// show), Quit.
 
 #include <gtk/gtk.h>
 
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane {
 
 struct MenuActions {
+  std::vector<std::string> sizes;  // the families Size offers, in order ("small", ...)
   std::function<void()> reload;
   std::function<void(std::string_view family)> resize;
   std::function<void()> quit;
@@ -30,9 +34,9 @@ class WindowMenu {
   void act(GtkMenuItem* item) const;
 
   MenuActions actions_;
-  GtkWidget* menu_ = nullptr;  // owned through the attachment to the widget
-  GtkWidget* sizes_[3] = {};
-  bool updating_ = false;  // ticking the current size is not a choice
+  GtkWidget* menu_ = nullptr;      // owned through the attachment to the widget
+  std::vector<GtkWidget*> sizes_;  // one radio item per family offered
+  bool updating_ = false;          // ticking the current size is not a choice
 };
 
 }  // namespace corvane
