@@ -34,6 +34,18 @@ void isolate(const TempDir& dir) {
   ::setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + dir.file("no-bus")).c_str(), 1);
 }
 
+// A host in its own runtime folder, without a bus, that counts reloads.
+struct ReloadingHost {
+  TempDir dir;
+  int reloads = 0;
+  CommandChannel channel;
+  ReloadingHost() {
+    isolate(dir);
+    channel.addCommand("reload", [this](const std::string&) { ++reloads; });
+    EXPECT_TRUE(channel.open().empty());
+  }
+};
+
 // A client connected to `path` that has sent nothing; -1 if it could not connect.
 int connectTo(const std::string& path) {
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -150,12 +162,9 @@ TEST(CommandChannel, CommandsReachTheirHandlers) {
 }
 
 TEST(CommandChannel, ReadsNoMoreThanOneShortLine) {
-  TempDir dir;
-  isolate(dir);
-  int reloads = 0;
-  CommandChannel channel;
-  channel.addCommand("reload", [&](const std::string&) { ++reloads; });
-  ASSERT_TRUE(channel.open().empty());
+  ReloadingHost host;
+  int& reloads = host.reloads;
+  CommandChannel& channel = host.channel;
   // A client that sends a long stream with a command buried after 64 bytes.
   auto reply = serveWhile(std::async(std::launch::async, [path = channel.socketPath()] {
     int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -204,12 +213,9 @@ TEST(CommandChannel, OpeningLeavesTheUmaskAlone) {
 // than a few are held at once: a stuck client cannot keep the host's
 // descriptors, nor shut out the next command for long.
 TEST(CommandChannel, HoldsAFewSilentConnectionsAndOnlyForAWhile) {
-  TempDir dir;
-  isolate(dir);
-  int reloads = 0;
-  CommandChannel channel;
-  channel.addCommand("reload", [&](const std::string&) { ++reloads; });
-  ASSERT_TRUE(channel.open().empty());
+  ReloadingHost host;
+  int& reloads = host.reloads;
+  CommandChannel& channel = host.channel;
   std::vector<int> silent;
   for (std::size_t i = 0; i < kMaxConnections; ++i) silent.push_back(connectTo(channel.socketPath()));
   turnFor(100);
@@ -228,12 +234,9 @@ TEST(CommandChannel, HoldsAFewSilentConnectionsAndOnlyForAWhile) {
 // With no descriptor left, a waiting connection is taken once one is free,
 // and the loop does not spin on the socket meanwhile.
 TEST(CommandChannel, OutOfDescriptorsItWaitsInsteadOfSpinning) {
-  TempDir dir;
-  isolate(dir);
-  int reloads = 0;
-  CommandChannel channel;
-  channel.addCommand("reload", [&](const std::string&) { ++reloads; });
-  ASSERT_TRUE(channel.open().empty());
+  ReloadingHost host;
+  int& reloads = host.reloads;
+  CommandChannel& channel = host.channel;
   turnFor(50);
   rlimit old{};
   ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
