@@ -229,6 +229,15 @@ run_widget small
 grep -q 'already running' "$work/second.err" || fail "the second run did not hand over: $(cat "$work/second.err")"
 windows=$(xdotool search --onlyvisible --name '^Corvane today$' | wc -l)
 [[ $windows == 1 ]] || fail "$windows windows after a second run"
+# Asked for a family shown already and one not: the running process shows
+# both, and neither opens twice.
+"$bin" run --family small --family large --snapshot "$snapshot" >"$work/third.out" 2>"$work/third.err" ||
+  fail "third run: $?"
+two_windows() { [[ $(xdotool search --onlyvisible --name '^Corvane today$' | wc -l) == 2 ]]; }
+until_ok 15 two_windows || fail "not two windows after asking for small and large: $(cat "$work/third.err")"
+sleep 1
+windows=$(xdotool search --onlyvisible --name '^Corvane today$' | wc -l)
+[[ $windows == 2 ]] || fail "$windows windows: a family shown already opened again"
 kill "$headless"; wait "$headless" 2>/dev/null || true
 unset DBUS_SESSION_BUS_ADDRESS
 
