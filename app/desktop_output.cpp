@@ -2,35 +2,58 @@
 
 #include "app/entry_source.hpp"
 #include "support/fault.hpp"
+#include "timeline/today_widget.hpp"
 
 namespace corvane {
+namespace {
+
+// The main application's desktop entries: the reverse-DNS name the widget's
+// kind is built on ("com.corvane.desktop" of "com.corvane.desktop.today"),
+// then the plain one.
+std::vector<std::string> applicationEntries() {
+  const std::string kind = TodayWidget::kKind;
+  return {kind.substr(0, kind.rfind('.')) + ".desktop", "corvane.desktop"};
+}
+
+}  // namespace
 
 DesktopOutput::DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, LiveProcess& process,
-                             int startScale)
+                             WidgetSettings& settings, int startScale)
     : EventPrintingListener(options.events),
       process_(process),
       windows_(
           WindowPlacement{cornerFromName(options.position).value_or(Corner::topRight), options.margin, 0,
                           options.monitor, std::nullopt},
-          RememberedPlaces::defaultPath(), fonts,
-          [this](const LivePicture& picture, int scale) { painted(picture, scale); },
+          settings, fonts, [this](const LivePicture& picture, int scale) { painted(picture, scale); },
           [this](WindowRegistry::Shown& shown) { return actionsFor(shown); }),
-      scale_(startScale) {}
+      scale_(startScale),
+      application_(applicationEntries()) {}
 
 DesktopOutput::~DesktopOutput() {
   if (scaleIdle_) g_source_remove(scaleIdle_);
+  if (removeIdle_) g_source_remove(removeIdle_);
 }
 
 WindowActions DesktopOutput::actionsFor(WindowRegistry::Shown& shown) {
   // Each action finds what its window shows when it is taken, not when the
   // window was opened: a Size change gives the window another family.
   WindowActions a;
-  for (WidgetFamily f : declaredFamilies()) a.sizes.emplace_back(familyShortName(f));
-  a.reload = [this] { host_->requestReload(); };
-  a.quit = [this] { process_.quit(); };
-  a.resize = [this, &shown](std::string_view to) {
+  for (WidgetFamily f : declaredFamilies()) a.menu.sizes.emplace_back(familyShortName(f));
+  a.menu.canOpen = [this] { return application_.installed().has_value(); };
+  a.menu.open = [this](guint32 time) { openApplication(time); };
+  a.menu.reload = [this] { host_->requestReload(); };
+  a.menu.resize = [this, &shown](std::string_view to) {
     if (auto family = familyFromName(to)) showInstead(shown, *family);
   };
+  a.menu.shown = [this](std::string_view family) {
+    auto f = familyFromName(family);
+    return f && windows_.find(*f);
+  };
+  a.menu.add = [this](std::string_view family) {
+    if (auto f = familyFromName(family)) add(*f);
+  };
+  a.menu.remove = [this, &shown] { remove(shown); };
+  a.menu.quit = [this] { process_.quit(); };
   a.moved = [this, &shown](double x, double y) { windows_.dragged(shown, x, y); };
   return a;
 }
@@ -42,6 +65,39 @@ void DesktopOutput::open(WidgetFamily family) {
   }
   windows_.open(family);
   host_->addFamily(family);  // draws it, once the host has an entry
+}
+
+void DesktopOutput::add(WidgetFamily family) {
+  if (windows_.find(family)) return;
+  windows_.open(family, true);
+  host_->addFamily(family);
+}
+
+// The menu that asks belongs to the window: it is closed once the menu's
+// own handler has returned.
+void DesktopOutput::remove(WindowRegistry::Shown& shown) {
+  if (removeIdle_) return;
+  removing_ = &shown;
+  removeIdle_ = g_idle_add(
+      +[](gpointer self) -> gboolean {
+        auto* out = static_cast<DesktopOutput*>(self);
+        out->removeIdle_ = 0;
+        contained("removing a widget", [out] {
+          WindowRegistry::Shown& gone = *std::exchange(out->removing_, nullptr);
+          const WidgetFamily family = gone.picture->widgetFamily();
+          if (auto changed = out->scale_.forget(gone.picture.get())) out->host_->setDisplayScale(*changed);
+          out->windows_.close(gone);
+          out->host_->removeFamily(family);
+          if (out->windows_.empty()) out->process_.quit();  // the last widget removed
+        });
+        return G_SOURCE_REMOVE;
+      },
+      this);
+}
+
+void DesktopOutput::openApplication(guint32 time) {
+  const AppLauncher::Outcome outcome = application_.launch(gdk_display_get_default(), time);
+  opened(host_->now(), outcome.launched, outcome.reason);
 }
 
 void DesktopOutput::showInstead(WindowRegistry::Shown& shown, WidgetFamily to) {

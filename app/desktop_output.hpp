@@ -1,13 +1,16 @@
 #pragma once
 // What a windowed run does with the host's views: each family in a window
 // of its own (the registry), laid out at the scale the windows are drawn
-// at (the scale choice), every event printed with --events.
+// at (the scale choice), every event printed with --events; and what the
+// windows' menus and clicks ask: open the application, another size,
+// another widget, one widget fewer.
 
 #include <glib.h>
 
 #include "app/host_events.hpp"
 #include "app/window_options.hpp"
 #include "app/window_registry.hpp"
+#include "platform/desktop/app_launcher.hpp"
 #include "platform/desktop/scale_choice.hpp"
 #include "platform/live/live_process.hpp"
 #include "platform/live/widget_host.hpp"
@@ -16,7 +19,9 @@ namespace corvane {
 
 class DesktopOutput final : public EventPrintingListener {
  public:
-  DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, LiveProcess& process, int startScale);
+  // `settings` (loaded) is kept current as a person changes the widgets.
+  DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, LiveProcess& process,
+                WidgetSettings& settings, int startScale);
   ~DesktopOutput() override;
   DesktopOutput(const DesktopOutput&) = delete;
   DesktopOutput& operator=(const DesktopOutput&) = delete;
@@ -35,12 +40,18 @@ class DesktopOutput final : public EventPrintingListener {
   WindowActions actionsFor(WindowRegistry::Shown& shown);
   void painted(const LivePicture& picture, int scale);
   void showInstead(WindowRegistry::Shown& shown, WidgetFamily to);
+  void add(WidgetFamily family);
+  void remove(WindowRegistry::Shown& shown);
+  void openApplication(guint32 time);
 
   LiveProcess& process_;
   WidgetHost* host_ = nullptr;
   WindowRegistry windows_;
   ScaleChoice scale_;
+  AppLauncher application_;
   guint scaleIdle_ = 0;
+  guint removeIdle_ = 0;
+  WindowRegistry::Shown* removing_ = nullptr;  // closed at the next idle, out of its own menu
 };
 
 }  // namespace corvane

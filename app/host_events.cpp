@@ -25,6 +25,19 @@ void EventPrintingListener::reloadRequested(Date now) { event(hostEventLine("rel
 
 void EventPrintingListener::entryUnchanged(Date now) { event(hostEventLine("unchanged", now)); }
 
+void EventPrintingListener::opened(Date now, const std::optional<std::string>& entry, std::string_view reason) const {
+  if (!events_) return;
+  JsonWriter out;
+  out.beginObject().key("event").string("open").key("now").real(now.sinceEpoch).key("entry");
+  if (entry) {
+    out.string(*entry);
+  } else {
+    out.null().key("reason").string(reason);
+  }
+  out.endObject();
+  event(out.take());
+}
+
 void EventPrintingListener::fault(Date now, std::string_view where, std::string_view what) const {
   if (!events_) return;
   JsonWriter out;

@@ -2,6 +2,7 @@
 // The host's events as `--events` prints them: one JSON object per line on
 // standard output, the same for the headless host and for the windows.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,8 @@ class EventPrintingListener : public HostListener {
   void timelineReceived(Date now, const HostTimeline& timeline) override;
   void reloadRequested(Date now) override;
   void entryUnchanged(Date now) override;
+  // A click or the menu opened the main application (`entry`), or could not (`reason`).
+  void opened(Date now, const std::optional<std::string>& entry, std::string_view reason) const;
   // A fault contained in a callback: where, and what went wrong.
   void fault(Date now, std::string_view where, std::string_view what) const;
 

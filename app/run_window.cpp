@@ -10,6 +10,7 @@
 #include "app/exit_codes.hpp"
 #include "app/host_setup.hpp"
 #include "platform/desktop/display_session.hpp"
+#include "platform/desktop/widget_settings.hpp"
 #include "platform/live/live_process.hpp"
 #include "platform/live/widget_host.hpp"
 #include "timeline/today_widget.hpp"
@@ -24,6 +25,10 @@ bool isWindowFamily(std::string_view name) {
   return family && std::find(declared.begin(), declared.end(), *family) != declared.end();
 }
 
+// How long a display that does not answer yet is waited for: a login
+// session may start the widget before its compositor accepts clients.
+constexpr double kDisplayPatience = 30;
+
 void displayLost() {
   std::fputs("corvane-widget: the display went away; the widget closes\n", stderr);
   std::fflush(stderr);
@@ -33,8 +38,18 @@ void displayLost() {
 }  // namespace
 
 void runWindows(const WindowRunOptions& o) {
+  std::vector<std::string> declared;
+  for (WidgetFamily f : declaredFamilies()) declared.emplace_back(familyShortName(f));
+  // What a person set up last time, unless --family says otherwise.
+  WidgetSettings settings(WidgetSettings::defaultFolder());
+  if (auto damaged = settings.load(declared))
+    std::cerr << "corvane-widget: " << settings.path() << ": " << *damaged << "; the widgets kept there are ignored\n";
+  std::vector<std::string> asked = o.families;
+  if (asked.empty())
+    for (const WidgetSetting& w : settings.widgets()) asked.push_back(w.family);
+  if (asked.empty()) asked = {"medium"};
   std::vector<std::string> names;
-  for (const std::string& f : o.families.empty() ? std::vector<std::string>{"medium"} : o.families) {
+  for (const std::string& f : asked) {
     if (!isWindowFamily(f)) throw CommandFailure(kExitUsage, "a window shows small, medium or large, not " + f);
     if (std::find(names.begin(), names.end(), f) == names.end()) names.push_back(f);
   }
@@ -44,10 +59,18 @@ void runWindows(const WindowRunOptions& o) {
   // font configuration and caches are never loaded.
   FontLibrary fonts;
   g_set_prgname("corvane-widget");
-  if (!openDisplay())
-    throw CommandFailure(kExitUsage,
-                         "no display to show the widget on (DISPLAY or WAYLAND_DISPLAY); "
-                         "`corvane-widget run --headless --out DIR` keeps pictures of it current without one");
+  switch (openDisplay(kDisplayPatience)) {
+    case DisplayOpened::yes: break;
+    case DisplayOpened::noneNamed:
+      throw CommandFailure(kExitUsage,
+                           "no display to show the widget on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                           "`corvane-widget run --headless --out DIR` keeps pictures of it current without one");
+    case DisplayOpened::noAnswer:
+      throw CommandFailure(kExitUsage, "the display (DISPLAY or WAYLAND_DISPLAY) did not answer within " +
+                                           std::to_string(int(kDisplayPatience)) +
+                                           " s; `corvane-widget run --headless --out DIR` keeps pictures of the "
+                                           "widget current without one");
+  }
   gdk_set_program_class("corvane-widget");  // after GTK's start, which sets its own
   watchDisplayLoss(displayLost);
 
@@ -62,18 +85,19 @@ void runWindows(const WindowRunOptions& o) {
   families.reserve(left.size());
   for (const std::string& f : left) families.push_back(parseFamily(f));
 
-  HostSettings settings;
-  settings.environment = resolveEnvironment(o.env, families.front(), monitorScale(o.monitor));
-  settings.clock = hostClockFor(o.env, o.speed);
-  TodayConfiguration config = configurationFor(o.snapshotFile, o.env, settings.clock);
+  HostSettings host;
+  host.environment = resolveEnvironment(o.env, families.front(), monitorScale(o.monitor));
+  host.clock = hostClockFor(o.env, o.speed);
+  TodayConfiguration config = configurationFor(o.snapshotFile, o.env, host.clock);
 
   LiveProcess process;
-  DesktopOutput output(o, fonts, process, int(settings.environment.displayScale));
-  WidgetHost host(widgetSourceFor(config), settings, fonts, output);
-  output.attach(host);
-  LiveProcess::reportFaultsTo(
-      [&output, &host](std::string_view where, std::string_view what) { output.fault(host.now(), where, what); });
-  process.onReload([&host] { host.requestReload(); });
+  DesktopOutput output(o, fonts, process, settings, int(host.environment.displayScale));
+  WidgetHost widgetHost(widgetSourceFor(config), host, fonts, output);
+  output.attach(widgetHost);
+  LiveProcess::reportFaultsTo([&output, &widgetHost](std::string_view where, std::string_view what) {
+    output.fault(widgetHost.now(), where, what);
+  });
+  process.onReload([&widgetHost] { widgetHost.requestReload(); });
   process.addCommand(
       "show",
       [&output](const std::string& family) {
@@ -81,7 +105,7 @@ void runWindows(const WindowRunOptions& o) {
       },
       true);
   for (WidgetFamily f : families) output.open(f);
-  process.run([&host] { host.start(); });
+  process.run([&widgetHost] { widgetHost.start(); });
 }
 
 }  // namespace corvane

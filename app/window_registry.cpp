@@ -1,5 +1,6 @@
 #include "app/window_registry.hpp"
 
+#include <algorithm>
 #include <iostream>
 
 #include "platform/desktop/reading_order.hpp"
@@ -22,51 +23,61 @@ void LivePicture::paint(cairo_t* cr, int scale) {
 
 std::string LivePicture::description() const { return view ? readingOrderText(view->boxes()) : std::string(); }
 
-WindowRegistry::WindowRegistry(WindowPlacement first, std::string placesFile, const FontLibrary& fonts,
+WindowRegistry::WindowRegistry(WindowPlacement first, WidgetSettings& settings, const FontLibrary& fonts,
                                LivePicture::Painted painted, ActionsFor actions)
-    : first_(first),
-      places_(std::move(placesFile)),
-      fonts_(fonts),
-      painted_(std::move(painted)),
-      actions_(std::move(actions)) {
-  places_.load();
-}
+    : first_(first), settings_(settings), fonts_(fonts), painted_(std::move(painted)), actions_(std::move(actions)) {}
 
 WindowRegistry::Shown* WindowRegistry::find(WidgetFamily family) {
-  auto it = windows_.find(family);
-  return it == windows_.end() ? nullptr : it->second.get();
+  for (auto& s : windows_)
+    if (s->picture->widgetFamily() == family) return s.get();
+  return nullptr;
 }
 
-WindowRegistry::Shown& WindowRegistry::open(WidgetFamily family) {
-  auto& slot = windows_[family];
-  slot = std::make_unique<Shown>();
-  Shown& s = *slot;
+WindowRegistry::Shown& WindowRegistry::open(WidgetFamily family, bool byPerson) {
+  windows_.push_back(std::make_unique<Shown>());
+  Shown& s = *windows_.back();
   s.picture = std::make_unique<LivePicture>(family, fonts_, painted_);
+  s.dragged = settings_.place(familyShortName(family));
   // Several widgets line up along the edge from the chosen corner.
   WindowPlacement placement = first_;
   placement.offset = nextOffset_;
-  placement.dragged = places_.place(familyShortName(family));
+  placement.dragged = s.dragged;
   nextOffset_ += s.picture->size().width + first_.margin;
   s.window = std::make_unique<WidgetWindow>(*s.picture, placement, actions_(s));
+  if (byPerson) keep();
   return s;
 }
 
 bool WindowRegistry::showInstead(Shown& shown, WidgetFamily to) {
-  const WidgetFamily from = shown.picture->widgetFamily();
-  if (from == to || windows_.contains(to)) return false;
-  auto node = windows_.extract(from);
-  node.key() = to;
-  windows_.insert(std::move(node));
+  if (shown.picture->widgetFamily() == to || find(to)) return false;
   shown.picture->view = nullptr;
   shown.picture->setFamily(to);
   shown.window->familyChanged();
+  keep();
   return true;
 }
 
-void WindowRegistry::dragged(const Shown& shown, double x, double y) {
-  if (auto error = places_.remember(shown.picture->family(), x, y); error && !placeErrorReported_) {
-    std::cerr << "corvane-widget: cannot remember the widget's place in " << places_.path() << ": " << *error << '\n';
-    placeErrorReported_ = true;
+void WindowRegistry::dragged(Shown& shown, double x, double y) {
+  shown.dragged = Rect{x, y, 0, 0};
+  keep();
+}
+
+void WindowRegistry::close(Shown& shown) {
+  if (windows_.size() > 1) {
+    std::erase_if(windows_, [&shown](const auto& s) { return s.get() == &shown; });
+    keep();
+  } else {
+    windows_.clear();
+  }
+}
+
+void WindowRegistry::keep() {
+  std::vector<WidgetSetting> widgets;
+  widgets.reserve(windows_.size());
+  for (const auto& s : windows_) widgets.push_back({std::string(s->picture->family()), s->dragged});
+  if (auto error = settings_.save(std::move(widgets)); error && !keepErrorReported_) {
+    std::cerr << "corvane-widget: cannot keep the widgets' settings in " << settings_.path() << ": " << *error << '\n';
+    keepErrorReported_ = true;
   }
 }
 

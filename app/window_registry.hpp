@@ -1,15 +1,17 @@
 #pragma once
-// The windows of a windowed run, by the family each shows: opening one
-// (placed after those already along the edge, or where a person dragged it
-// before), showing another family in a window (the menu's Size), and where
-// each was dragged to, remembered between runs.
+// The windows of a windowed run, one per family shown, in the order they
+// were opened: opening one (placed after those already along the edge, or
+// where a person dragged it before), showing another family in a window
+// (the menu's Size), closing one, and what all that leaves to keep — which
+// widgets, in which sizes, where — written for the next run.
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/desktop/placement.hpp"
+#include "platform/desktop/widget_settings.hpp"
 #include "platform/desktop/widget_window.hpp"
 #include "platform/ui/paint/live_view.hpp"
 
@@ -46,36 +48,42 @@ class WindowRegistry {
   struct Shown {
     std::unique_ptr<LivePicture> picture;
     std::unique_ptr<WidgetWindow> window;
+    std::optional<Rect> dragged;  // where a person put it, if they did
   };
-  // What a new window's menu and drags do, given the window they come from.
+  // What a new window's menu, clicks and drags do, given the window they come from.
   using ActionsFor = std::function<WindowActions(Shown&)>;
 
-  WindowRegistry(WindowPlacement first, std::string placesFile, const FontLibrary& fonts, LivePicture::Painted painted,
-                 ActionsFor actions);
+  // `settings` must be loaded; the registry keeps it current.
+  WindowRegistry(WindowPlacement first, WidgetSettings& settings, const FontLibrary& fonts,
+                 LivePicture::Painted painted, ActionsFor actions);
 
   // The window of `family`, if one is open.
   Shown* find(WidgetFamily family);
   // Opens a window for `family` (not shown until its picture is drawn).
-  Shown& open(WidgetFamily family);
+  // Only what a person does with the windows is kept for the next run:
+  // `byPerson` says whether this is (the menu's Add widget).
+  Shown& open(WidgetFamily family, bool byPerson = false);
   // `shown` shows `to` from now on, unless a window of `to` is open.
   bool showInstead(Shown& shown, WidgetFamily to);
-  // A person dragged `shown` to (x, y): remembered for its family.
-  void dragged(const Shown& shown, double x, double y);
-
-  template <class Visit>
-  void forEach(Visit visit) {
-    for (auto& [family, shown] : windows_) visit(family, *shown);
-  }
+  // A person dragged `shown` to (x, y).
+  void dragged(Shown& shown, double x, double y);
+  // Closes `shown`'s window. The last one is not forgotten: the next run
+  // shows it again.
+  void close(Shown& shown);
+  bool empty() const { return windows_.empty(); }
 
  private:
+  // What is open now becomes what the next run shows.
+  void keep();
+
   WindowPlacement first_;
   double nextOffset_ = 0;  // along the edge, past the windows opened so far
-  RememberedPlaces places_;
-  bool placeErrorReported_ = false;
+  WidgetSettings& settings_;
+  bool keepErrorReported_ = false;
   const FontLibrary& fonts_;
   LivePicture::Painted painted_;
   ActionsFor actions_;
-  std::map<WidgetFamily, std::unique_ptr<Shown>> windows_;  // entries stay where they are made
+  std::vector<std::unique_ptr<Shown>> windows_;  // entries stay where they are made
 };
 
 }  // namespace corvane

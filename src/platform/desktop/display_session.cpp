@@ -1,21 +1,107 @@
 #include "platform/desktop/display_session.hpp"
 
+#include <X11/Xlib.h>
 #include <gdk/gdkwayland.h>
 #include <gdk/gdkx.h>
 #include <glib-unix.h>
 #include <gtk-layer-shell.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
+#include <wayland-client.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
 
 namespace corvane {
+namespace {
 
-bool openDisplay() {
+bool named(const char* variable) {
+  const char* v = std::getenv(variable);
+  return v && *v;
+}
+
+// Whether the compositor lists the layer-shell global.
+bool offersLayerShell(wl_display* display) {
+  bool found = false;
+  static const wl_registry_listener listener = {
+      [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
+        if (std::strcmp(interface, "zwlr_layer_shell_v1") == 0) *static_cast<bool*>(data) = true;
+      },
+      [](void*, wl_registry*, uint32_t) {},
+  };
+  wl_registry* registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &listener, &found);
+  wl_display_roundtrip(display);
+  wl_registry_destroy(registry);
+  return found;
+}
+
+DisplayProbe probe() {
+  DisplayProbe p;
+  p.waylandNamed = named("WAYLAND_DISPLAY");
+  p.x11Named = named("DISPLAY");
+  if (const char* b = std::getenv("GDK_BACKEND")) p.requestedBackend = b;
+  if (p.waylandNamed) {
+    if (wl_display* d = wl_display_connect(nullptr)) {
+      p.waylandAnswers = true;
+      p.layerShell = offersLayerShell(d);
+      wl_display_disconnect(d);
+    }
+  }
+  // X is asked only where it may be used: connecting to GNOME's X socket
+  // starts Xwayland.
+  const bool mayUseX = !p.waylandAnswers || !p.layerShell;
+  if (p.x11Named && mayUseX) {
+    if (Display* d = XOpenDisplay(nullptr)) {
+      p.x11Answers = true;
+      XCloseDisplay(d);
+    }
+  }
+  return p;
+}
+
+}  // namespace
+
+BackendChoice chooseBackend(const DisplayProbe& p) {
+  if (!p.requestedBackend.empty()) return {};
+  if (p.waylandAnswers && !p.layerShell && p.x11Answers)
+    return {"x11",
+            "corvane-widget: this compositor offers no layer shell; the widget uses X11 (Xwayland), whose window "
+            "hints keep it below and on every workspace"};
+  if (p.waylandAnswers) return {"wayland", ""};
+  if (p.x11Answers) return {"x11", ""};
+  return {};
+}
+
+DisplayOpened openDisplay(double patience) {
   // GDK on X11 otherwise probes OpenGL when it opens a display (to choose
   // visuals), loading Mesa and LLVM: some 50 MB resident for a window that
   // never draws with GL. Cairo's image surfaces do all our drawing. A
   // person's own GDK_GL setting wins.
   g_setenv("GDK_GL", "disable", FALSE);
-  return gtk_init_check(nullptr, nullptr);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(patience);
+  bool said = false;
+  for (;;) {
+    const DisplayProbe p = probe();
+    if (!p.waylandNamed && !p.x11Named) return DisplayOpened::noneNamed;
+    // A named display that answers: take it (and another named one that
+    // does not answer yet is not waited for).
+    if (p.waylandAnswers || p.x11Answers) {
+      const BackendChoice choice = chooseBackend(p);
+      if (!choice.allowed.empty()) gdk_set_allowed_backends(choice.allowed.c_str());
+      if (!choice.note.empty()) std::fprintf(stderr, "%s\n", choice.note.c_str());
+      if (gtk_init_check(nullptr, nullptr)) return DisplayOpened::yes;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return DisplayOpened::noAnswer;
+    if (!said) {
+      std::fprintf(stderr, "corvane-widget: waiting for the display to accept the widget (at most %.0f s)\n", patience);
+      said = true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
 }
 
 DisplayKind displayKind() {

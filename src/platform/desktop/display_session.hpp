@@ -4,6 +4,7 @@
 // to start at, and what happens when it goes away.
 
 #include <optional>
+#include <string>
 
 namespace corvane {
 
@@ -14,8 +15,33 @@ enum class DisplayKind {
   other,
 };
 
-// Opens the default display. Returns false when there is none.
-bool openDisplay();
+// What the environment names and what answers, as the window program finds
+// it before GTK starts.
+struct DisplayProbe {
+  bool waylandNamed = false, x11Named = false;  // WAYLAND_DISPLAY, DISPLAY set
+  bool waylandAnswers = false, x11Answers = false;
+  bool layerShell = false;       // the Wayland compositor offers zwlr_layer_shell_v1
+  std::string requestedBackend;  // GDK_BACKEND, if the person set it
+};
+
+// Which of GDK's backends to allow: a compositor without layer shell cannot
+// keep a window below, on every workspace or out of the switcher, while its
+// Xwayland honours the X11 hints for those (GNOME), so X11 is taken there
+// when an X display answers. A person's GDK_BACKEND wins. Empty: GDK's own
+// choice. `note` is the line to say on stderr, if any.
+struct BackendChoice {
+  std::string allowed;
+  std::string note;
+};
+BackendChoice chooseBackend(const DisplayProbe& probe);
+
+enum class DisplayOpened { yes, noneNamed, noAnswer };
+
+// Opens the display DISPLAY or WAYLAND_DISPLAY names, waiting up to
+// `patience` seconds for one that does not answer yet (a login session
+// starts the widget before the compositor or Xwayland accepts clients).
+// Neither named: noneNamed at once.
+DisplayOpened openDisplay(double patience);
 
 // What the open display is.
 DisplayKind displayKind();

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <limits>
 #include <sstream>
 
 #include "support/file_io.hpp"
@@ -79,7 +78,6 @@ std::string RememberedPlaces::defaultPath() {
 }
 
 void RememberedPlaces::load() {
-  removeStaleTemporaries(path_);  // left by a process that ended while writing
   FileRead read = readRegularFile(path_);
   places_ = read.bytes ? parse(*read.bytes) : decltype(places_){};
 }
@@ -88,24 +86,6 @@ std::optional<Rect> RememberedPlaces::place(std::string_view family) const {
   auto it = places_.find(family);
   if (it == places_.end()) return std::nullopt;
   return Rect{it->second.first, it->second.second, 0, 0};
-}
-
-std::optional<std::string> RememberedPlaces::remember(std::string_view family, double x, double y) {
-  places_.insert_or_assign(std::string(family), std::pair{x, y});
-  std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ec);
-  if (ec) return ec.message();
-  // Synced: a place a person chose must not come back empty after a crash.
-  return writeFileAtomically(path_, format(places_), Durability::synced);
-}
-
-std::string RememberedPlaces::format(const std::map<std::string, std::pair<double, double>, std::less<>>& places) {
-  std::ostringstream out;
-  // Enough digits that every place reads back exactly (the default six
-  // would write 1234567 as 1.23457e+06).
-  out.precision(std::numeric_limits<double>::max_digits10);
-  for (const auto& [family, xy] : places) out << family << ' ' << xy.first << ' ' << xy.second << '\n';
-  return out.str();
 }
 
 std::map<std::string, std::pair<double, double>, std::less<>> RememberedPlaces::parse(std::string_view text) {

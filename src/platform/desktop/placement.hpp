@@ -59,8 +59,10 @@ class DragMemory {
   std::optional<Rect> start_;
 };
 
-// The places people dragged widgets to, by family name, in one small text
-// file: one "family x y" line each (logical pixels of the whole display).
+// The places an older version of the widget remembered, by family name, in
+// $XDG_CONFIG_HOME/corvane-widget/places: one "family x y" line each
+// (logical pixels of the whole display). Read only: what a person sets up
+// is kept in WidgetSettings now, and these places still count until then.
 class RememberedPlaces {
  public:
   // $XDG_CONFIG_HOME/corvane-widget/places, else ~/.config/corvane-widget/places.
@@ -71,14 +73,9 @@ class RememberedPlaces {
   // Reads the file; a missing or malformed file (or line) remembers nothing.
   void load();
   std::optional<Rect> place(std::string_view family) const;
-  // Records a place and writes the file atomically (creating its folder).
-  // Returns the reason when it cannot be written.
-  std::optional<std::string> remember(std::string_view family, double x, double y);
 
-  const std::string& path() const { return path_; }
-
-  // The file's text for `places`, and the places read from a text.
-  static std::string format(const std::map<std::string, std::pair<double, double>, std::less<>>& places);
+  // The places a text holds: malformed lines are skipped, the last line of
+  // a family wins.
   static std::map<std::string, std::pair<double, double>, std::less<>> parse(std::string_view text);
 
  private:

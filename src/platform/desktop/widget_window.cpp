@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/desktop/accessibility.hpp"
 #include "platform/desktop/display_session.hpp"
@@ -32,6 +33,10 @@ struct WidgetWindow::Impl {
   std::unique_ptr<AccessibleText> accessible;
   guint reshowIdle = 0;
   gulong compositedHandler = 0;
+  // A left press not yet a drag: it becomes one when the pointer moves
+  // further than the drag threshold with the button held, and a click (the
+  // application opens) when the button comes up before.
+  std::optional<GdkEventButton> press;
 
   Impl(WindowContent& c, WindowActions a) : content(c), actions(std::move(a)) {}
 
@@ -62,14 +67,37 @@ struct WidgetWindow::Impl {
     bool handled = false;
     contained("a click on a widget", [&] {
       if (event->button == GDK_BUTTON_SECONDARY) {
+        self->press.reset();
         self->menu->popUp(reinterpret_cast<GdkEvent*>(event), self->content.family());
         handled = true;
-      } else if (event->button == GDK_BUTTON_PRIMARY && !self->layer) {
-        self->placer->startDrag(event);
+      } else if (event->button == GDK_BUTTON_PRIMARY) {
+        self->press = *event;
         handled = true;
       }
     });
     return handled ? TRUE : FALSE;
+  }
+
+  static gboolean onMotion(GtkWidget*, GdkEventMotion* event, Impl* self) {
+    if (!self->press || !(event->state & GDK_BUTTON1_MASK)) return FALSE;
+    int threshold = 8;
+    g_object_get(gtk_widget_get_settings(self->area), "gtk-dnd-drag-threshold", &threshold, nullptr);
+    if (std::abs(event->x_root - self->press->x_root) <= threshold &&
+        std::abs(event->y_root - self->press->y_root) <= threshold)
+      return FALSE;
+    const GdkEventButton press = *self->press;
+    self->press.reset();
+    contained("dragging a widget", [&] { self->placer->startDrag(&press); });
+    return TRUE;
+  }
+
+  static gboolean onRelease(GtkWidget*, GdkEventButton* event, Impl* self) {
+    if (event->button != GDK_BUTTON_PRIMARY || !self->press) return FALSE;
+    self->press.reset();
+    contained("a click on a widget", [&] {
+      if (self->actions.menu.open) self->actions.menu.open(event->time);
+    });
+    return TRUE;
   }
 
   static void onScale(GObject*, GParamSpec*, Impl* self) {
@@ -135,11 +163,10 @@ WidgetWindow::WidgetWindow(WindowContent& content, WindowPlacement placement, Wi
   }
 
   m.area = gtk_drawing_area_new();
-  gtk_widget_add_events(m.area, GDK_BUTTON_PRESS_MASK);
+  gtk_widget_add_events(m.area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_BUTTON1_MOTION_MASK);
   gtk_container_add(GTK_CONTAINER(m.window), m.area);
   m.resize();
-  MenuActions menu{m.actions.sizes, m.actions.reload, m.actions.resize, m.actions.quit};
-  m.menu = std::make_unique<WindowMenu>(m.area, std::move(menu));
+  m.menu = std::make_unique<WindowMenu>(m.area, m.actions.menu);
   m.placer = std::make_unique<WindowPlacer>(
       w, placement, m.layer, [&m] { return m.content.size(); },
       [&m](double x, double y) {
@@ -149,6 +176,8 @@ WidgetWindow::WidgetWindow(WindowContent& content, WindowPlacement placement, Wi
 
   g_signal_connect(m.area, "draw", G_CALLBACK(Impl::onDraw), &m);
   g_signal_connect(m.area, "button-press-event", G_CALLBACK(Impl::onButton), &m);
+  g_signal_connect(m.area, "motion-notify-event", G_CALLBACK(Impl::onMotion), &m);
+  g_signal_connect(m.area, "button-release-event", G_CALLBACK(Impl::onRelease), &m);
   g_signal_connect(m.area, "notify::scale-factor", G_CALLBACK(Impl::onScale), &m);
   g_signal_connect(m.window, "realize", G_CALLBACK(Impl::onRealize), &m);
   g_signal_connect(m.window, "delete-event", G_CALLBACK(Impl::onDelete), &m);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/desktop/placement.hpp"
+#include "platform/desktop/window_menu.hpp"
 
 namespace corvane {
 
@@ -36,12 +37,9 @@ class WindowContent {
   virtual std::string description() const = 0;
 };
 
-// What the window's menu and a drag ask of whoever owns the window.
+// What the window's menu, a click and a drag ask of whoever owns the window.
 struct WindowActions {
-  std::vector<std::string> sizes;  // the families the window can show, for the menu
-  std::function<void()> reload;
-  std::function<void(std::string_view to)> resize;  // show another family
-  std::function<void()> quit;
+  MenuActions menu;                               // a click asks menu.open
   std::function<void(double x, double y)> moved;  // a person dragged it there
 };
 

@@ -1,6 +1,7 @@
 #pragma once
-// The widget's right-click menu: Reload, Size (the families a window can
-// show), Quit.
+// The widget's right-click menu: Open Corvane (when it is installed),
+// Reload, Size (another family in this window), Add widget (another window),
+// Remove widget, Quit.
 
 #include <gtk/gtk.h>
 
@@ -12,9 +13,14 @@
 namespace corvane {
 
 struct MenuActions {
-  std::vector<std::string> sizes;  // the families Size offers, in order ("small", ...)
+  std::vector<std::string> sizes;  // the families a widget can show, in order ("small", ...)
+  std::function<bool()> canOpen;   // whether the application is installed (looked at each time)
+  std::function<void(guint32 time)> open;
   std::function<void()> reload;
   std::function<void(std::string_view family)> resize;
+  std::function<bool(std::string_view family)> shown;  // a widget of that family is on the desktop
+  std::function<void(std::string_view family)> add;
+  std::function<void()> remove;
   std::function<void()> quit;
 };
 
@@ -26,7 +32,8 @@ class WindowMenu {
   WindowMenu(const WindowMenu&) = delete;
   WindowMenu& operator=(const WindowMenu&) = delete;
 
-  // Shows the menu at the pointer, with `family` ticked under Size.
+  // Shows the menu at the pointer, with `family` ticked under Size; the
+  // families shown elsewhere are greyed out under Size and Add widget.
   void popUp(const GdkEvent* trigger, std::string_view family);
 
  private:
@@ -34,9 +41,13 @@ class WindowMenu {
   void act(GtkMenuItem* item) const;
 
   MenuActions actions_;
-  GtkWidget* menu_ = nullptr;      // owned through the attachment to the widget
-  std::vector<GtkWidget*> sizes_;  // one radio item per family offered
+  GtkWidget* menu_ = nullptr;  // owned through the attachment to the widget
+  GtkWidget* open_ = nullptr;
+  GtkWidget* openSeparator_ = nullptr;
+  std::vector<GtkWidget*> sizes_;  // one radio item per family
+  std::vector<GtkWidget*> adds_;   // one item per family
   bool updating_ = false;          // ticking the current size is not a choice
+  guint32 time_ = 0;               // of the click that popped the menu up
 };
 
 }  // namespace corvane

@@ -4,10 +4,12 @@
 
 #include "platform/desktop/placement.hpp"
 #include "platform/desktop/scale_choice.hpp"
+#include "platform/desktop/widget_settings.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "support/temp_dir.hpp"
@@ -133,18 +135,61 @@ TEST(ScaleChoice, TheLargestScaleOfTheWindowsStillThere) {
   }
 }
 
-TEST(RememberedPlaces, TheFileReadsBackWhatWasWritten) {
-  const Places cases[] = {
+// What a person set up reads back as it was written; a damaged file is
+// refused whole, saying where.
+TEST(WidgetSettings, ReadsBackWhatWasKeptAndRefusesADamagedFile) {
+  const std::vector<std::string> families = {"small", "medium", "large"};
+  const std::vector<std::vector<WidgetSetting>> kept = {
       {},
-      {{"medium", {892, 24}}},
-      // Places on a monitor left of or above the first, half pixels, and a
-      // far coordinate that a short number format would round.
-      {{"small", {-1896.5, -1024}}, {"medium", {0, 0}}, {"large", {12345678, 7654321.5}}},
+      {{"medium", std::nullopt}},
+      {{"large", Rect{592, 84, 0, 0}}, {"small", std::nullopt}, {"medium", Rect{-1234.5625, 1e-3, 0, 0}}},
   };
-  for (const Places& places : cases) {
-    const std::string text = RememberedPlaces::format(places);
-    EXPECT_EQ(RememberedPlaces::parse(text), places) << text;
+  for (const auto& widgets : kept) {
+    const std::string text = WidgetSettings::format(widgets);
+    const WidgetSettings::Parsed parsed = WidgetSettings::parse(text, families);
+    EXPECT_EQ(parsed.error, "") << text;
+    EXPECT_EQ(parsed.widgets, widgets) << text;
   }
+  struct Damaged {
+    std::string text, error;
+  };
+  const std::vector<Damaged> damaged = {
+      {"medium here\n", "line 1: a place is two finite numbers"},
+      {"medium 3\n", "line 1: a place is two finite numbers"},
+      {"# kept\nsmall\nhuge 1 2\n", "line 3: no widget is called \"huge\""},
+      {"small\nsmall 1 2\n", "line 2: a second small widget"},
+      {"large 1 2 3\n", "line 1: more than a family and a place"},
+      {"large nan 2\n", "line 1: a place is two finite numbers"},
+  };
+  for (const Damaged& d : damaged) {
+    const WidgetSettings::Parsed parsed = WidgetSettings::parse(d.text, families);
+    EXPECT_EQ(parsed.error, d.error) << d.text;
+    EXPECT_TRUE(parsed.widgets.empty()) << d.text;
+  }
+}
+
+// Kept in its folder, made if need be; an older version's places still
+// place a widget until the person moves it again.
+TEST(WidgetSettings, SaveWritesTheFileAndLoadReadsItWithTheOlderPlaces) {
+  testing::TempDir dir;
+  const std::string folder = dir.file("config/corvane-widget");
+  std::filesystem::create_directories(folder);
+  dir.write("config/corvane-widget/places", "small 10 20\nlarge 30 40\n");
+  WidgetSettings settings(folder);
+  ASSERT_EQ(settings.load({"small", "medium", "large"}), std::nullopt);
+  EXPECT_TRUE(settings.widgets().empty());
+  EXPECT_EQ(settings.place("large"), (Rect{30, 40, 0, 0}));
+  ASSERT_EQ(settings.save({{"large", Rect{5, 6, 0, 0}}, {"medium", std::nullopt}}), std::nullopt);
+  WidgetSettings again(folder);
+  ASSERT_EQ(again.load({"small", "medium", "large"}), std::nullopt);
+  EXPECT_EQ(again.widgets(), (std::vector<WidgetSetting>{{"large", Rect{5, 6, 0, 0}}, {"medium", std::nullopt}}));
+  EXPECT_EQ(again.place("large"), (Rect{5, 6, 0, 0}));
+  EXPECT_EQ(again.place("small"), (Rect{10, 20, 0, 0}));
+  EXPECT_EQ(again.place("medium"), std::nullopt);
+  // A folder that cannot be made is said, not thrown.
+  dir.write("blocked", "a file where a folder should be");
+  WidgetSettings blocked(dir.file("blocked/corvane-widget"));
+  EXPECT_TRUE(blocked.save({{"medium", std::nullopt}}));
 }
 
 TEST(RememberedPlaces, MalformedLinesAreSkippedAndTheLastLineOfAFamilyWins) {
@@ -163,32 +208,6 @@ TEST(RememberedPlaces, MalformedLinesAreSkippedAndTheLastLineOfAFamilyWins) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(RememberedPlaces::parse(c.text), c.want);
   }
-}
-
-TEST(RememberedPlaces, RememberWritesTheFileAndItsFolderAndLoadReadsIt) {
-  testing::TempDir dir;
-  const std::string path = dir.file("config/corvane-widget/places");
-  RememberedPlaces places(path);
-  places.load();  // no file yet: nothing remembered
-  EXPECT_FALSE(places.place("medium"));
-  EXPECT_EQ(places.remember("medium", 700, 40), std::nullopt);
-  EXPECT_EQ(places.remember("small", -300, 12.5), std::nullopt);
-  EXPECT_EQ(places.remember("medium", 710, 44), std::nullopt);
-
-  RememberedPlaces again(path);
-  again.load();
-  ASSERT_TRUE(again.place("medium"));
-  EXPECT_EQ(again.place("medium")->x, 710);
-  EXPECT_EQ(again.place("medium")->y, 44);
-  ASSERT_TRUE(again.place("small"));
-  EXPECT_EQ(again.place("small")->x, -300);
-  EXPECT_EQ(again.place("small")->y, 12.5);
-  EXPECT_FALSE(again.place("large"));
-
-  // A folder that cannot be made is reported, not thrown.
-  dir.write("blocked", "a file where a folder should be");
-  RememberedPlaces blocked(dir.file("blocked/corvane-widget/places"));
-  EXPECT_TRUE(blocked.remember("medium", 1, 2));
 }
 
 TEST(RememberedPlaces, TheDefaultPathFollowsAnAbsoluteXdgConfigHomeOnly) {

@@ -179,18 +179,34 @@ xcompmgr >"$work/xcompmgr.log" 2>&1 & pids+=("$!")
 until_ok 10 unshaped || fail "the shape stays once the compositor is back"
 compare_pixels small 1 "composited-again-1x"
 
-# 4. What a person does. A click moves nothing and is not remembered; a drag
-#    with a long pause half-way is remembered where it was let go; the
-#    window's own moves (its place off every monitor, a new size) are not;
-#    Size shows another family, which is what its paints name.
-places=$XDG_CONFIG_HOME/corvane-widget/places
+# 4. What a person does. A click opens the application (a desktop entry in
+#    a private data folder, which notes its start and its startup
+#    notification id) and moves or keeps nothing; a drag with a long pause
+#    half-way is kept where it was let go, and opens nothing; the window's
+#    own moves (its place off every monitor) are not kept; Size shows
+#    another family, which its paints name, and is kept. The next run shows
+#    the widgets kept; Add widget and Remove widget change them; removing
+#    the last one ends the run and keeps it for the next.
+settings=$XDG_CONFIG_HOME/corvane-widget/widgets
+kept() { grep -v '^#' "$settings" 2>/dev/null | tr '\n' ';'; }
+menu() { xdotool mousemove --window "$wid" 60 60 click 3; sleep 0.5; xdotool key "$@"; }
 stop_widget
-rm -f "$places"
+mkdir -p "$work/data/applications"
+cat >"$work/data/applications/com.corvane.desktop.desktop" <<ENTRY
+[Desktop Entry]
+Type=Application
+Name=Corvane
+Exec=sh -c 'echo "started \$DESKTOP_STARTUP_ID" >>$work/opened'
+StartupNotify=true
+ENTRY
+export XDG_DATA_DIRS=$work/data
 run_widget medium --events
 read -r x0 y0 w h < <(geometry)
 xdotool mousemove --window "$wid" 100 100 click 1
-sleep 0.5
-[[ ! -e $places ]] || fail "a click was remembered as a place: $(cat "$places")"
+until_ok 5 test -s "$work/opened" || fail "a click did not open the application: $(grep open "$work/run.out")"
+grep -q 'started .' "$work/opened" || fail "opened without a startup notification id: $(cat "$work/opened")"
+grep -q '"event":"open".*"entry":"com.corvane.desktop.desktop"' "$work/run.out" || fail "no open event"
+[[ ! -e $settings ]] || fail "a click was kept: $(kept)"
 at "$x0" "$y0" || fail "a click moved the window to $(geometry)"
 xdotool mousemove --window "$wid" 100 100 mousedown 1
 xdotool mousemove_relative -- -150 40
@@ -200,18 +216,56 @@ sleep 0.2
 xdotool mouseup 1
 x1=$((x0 - 300)) y1=$((y0 + 60))
 until_ok 5 at "$x1" "$y1" || fail "dragged to $(geometry), not $x1 $y1"
-until_ok 5 grep -qx "medium $x1 $y1" "$places" || fail "remembered: $(cat "$places" 2>/dev/null)"
+until_ok 5 grep -qx "medium $x1 $y1" "$settings" || fail "kept after a drag: $(kept)"
+[[ $(wc -l <"$work/opened") == 1 ]] || fail "a drag opened the application"
 xrandr --fb 640x480 >/dev/null 2>&1 || true  # the dragged place is off the screen now
 until_ok 10 at $((640 - 24 - w)) 24 || fail "still at $(geometry) on a screen that no longer shows it"
 xrandr --output "$output" --mode 1280x800
 until_ok 10 at "$x1" "$y1" || fail "at $(geometry), not back at the dragged place $x1 $y1"
-xdotool mousemove --window "$wid" 60 60 click 3
-sleep 0.5
-xdotool key Down Down Right Down Down Return
+[[ $(kept) == "medium $x1 $y1;" ]] || fail "the window's own moves were kept: $(kept)"
+menu Down Down Down Right Down Down Return  # Open Corvane, Reload, Size > Large
 large() { [[ "$(geometry)" == "$x1 $y1 364 382" ]]; }
 until_ok 5 large || fail "after Size, Large: $(geometry)"
 until_ok 5 grep -q '"event":"draw".*"family":"large"' "$work/run.out" || fail "paints after Size do not name large"
-[[ $(cat "$places") == "medium $x1 $y1" ]] || fail "the window's own moves were remembered: $(cat "$places")"
+[[ $(kept) == "large $x1 $y1;" ]] || fail "after Size: $(kept)"
+stop_widget
+"$bin" run --snapshot "$snapshot" --now "$now" --speed 0.000001 >"$work/run.out" 2>"$work/run.err" &
+widget=$!; pids+=("$widget")
+until_ok 15 window_id || fail "no window in a run without --family: $(cat "$work/run.err")"
+wid=$(window_id)
+until_ok 5 large || fail "the next run shows $(geometry), not the large widget at $x1 $y1"
+menu Down Down Down Down Right Return  # Add widget > Small
+two() { [[ $(xdotool search --onlyvisible --name '^Corvane today$' | wc -l) == 2 ]]; }
+until_ok 10 two || fail "Add widget opened no window"
+[[ $(kept) == "large $x1 $y1;small;" ]] || fail "after Add widget: $(kept)"
+small=$(xdotool search --onlyvisible --name '^Corvane today$' | grep -vx "$wid")
+wid=$small menu Down Down Down Down Down Return  # Remove widget
+one() { [[ $(xdotool search --onlyvisible --name '^Corvane today$' | wc -l) == 1 ]]; }
+until_ok 10 one || fail "Remove widget left the window"
+[[ $(kept) == "large $x1 $y1;" ]] || fail "after Remove widget: $(kept)"
+menu Down Down Down Down Down Return  # Remove widget, the last one
+status=0
+until_ok 10 bash -c "! kill -0 $widget" || fail "removing the last widget did not end the run"
+wait "$widget" || status=$?
+[[ $status == 0 ]] || fail "removing the last widget: status $status"
+[[ $(kept) == "large $x1 $y1;" ]] || fail "after removing the last widget: $(kept)"
+# A damaged file: said once, ignored, and the default widget opens.
+echo "medium here" >"$settings"
+export XDG_DATA_DIRS=$work/no-data  # Corvane not installed: a click says why, and nothing else
+run_widget_default() {
+  "$bin" run --snapshot "$snapshot" --now "$now" --speed 0.000001 --events >"$work/run.out" 2>"$work/run.err" &
+  widget=$!; pids+=("$widget")
+  until_ok 15 window_id || fail "no window with a damaged settings file: $(cat "$work/run.err")"
+  wid=$(window_id)
+}
+run_widget_default
+grep -qF "$settings: line 1: a place is two finite numbers; the widgets kept there are ignored" "$work/run.err" ||
+  fail "the damaged file was not said: $(cat "$work/run.err")"
+[[ "$(geometry)" == *" 364 170" ]] || fail "with a damaged file: $(geometry), not the medium widget"
+xdotool mousemove --window "$wid" 100 100 click 1
+until_ok 5 grep -q '"event":"open".*"entry":null.*"reason":"Corvane is not installed' "$work/run.out" ||
+  fail "a click without the application: $(grep open "$work/run.out")"
+unset XDG_DATA_DIRS
 
 # 5. A headless host runs for the same user on the same session bus: it has
 #    no window to show, so a windowed run opens its own; a second windowed
@@ -248,9 +302,21 @@ wait "$widget" || status=$?
 [[ $status == 3 ]] || { cat "$work/run.err" >&2; fail "display lost: status $status"; }
 grep -q 'the display went away' "$work/run.err" || fail "no message when the display went away"
 
-# 7. No display at all.
-status=0
+# 7. No display named at all: said at once.
+status=0 began=$SECONDS
 env -u DISPLAY -u WAYLAND_DISPLAY "$bin" run --snapshot "$snapshot" 2>"$work/nodisplay.err" || status=$?
 [[ $status == 2 ]] || fail "no display: status $status"
+((SECONDS - began < 5)) || fail "with no display named, it waited $((SECONDS - began)) s"
 grep -q -- '--headless' "$work/nodisplay.err" || fail "no display: the message does not point to --headless"
+# 8. A display that answers late (a session starting the widget before its
+#    X server accepts clients) is waited for.
+for n in $(seq 70 99); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
+DISPLAY=:$n "$bin" run --family small --snapshot "$snapshot" >"$work/late.out" 2>"$work/late.err" &
+late=$!; pids+=("$late")
+sleep 2
+kill -0 "$late" 2>/dev/null || fail "gave up on a display not there yet: $(cat "$work/late.err")"
+Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset 2>/dev/null & pids+=("$!")
+export DISPLAY=":$n"
+until_ok 15 window_id || fail "no window once the display came: $(cat "$work/late.err")"
+grep -q 'waiting for the display' "$work/late.err" || fail "the wait was not said: $(cat "$work/late.err")"
 echo "x11 window: ok"

@@ -1,0 +1,58 @@
+#pragma once
+// What a person set up on the desktop, kept between runs: which widgets,
+// in order, in which sizes, and where each was dragged to. One small text
+// file, $XDG_CONFIG_HOME/corvane-widget/widgets (else ~/.config/…), one
+// line per widget: "FAMILY" or "FAMILY X Y" (logical pixels of the whole
+// display). Pure text and files, so it is tested without a display.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/desktop/placement.hpp"
+
+namespace corvane {
+
+struct WidgetSetting {
+  std::string family;         // "small", "medium", "large"
+  std::optional<Rect> place;  // where a person dragged it (x, y), if they did
+  friend bool operator==(const WidgetSetting&, const WidgetSetting&) = default;
+};
+
+class WidgetSettings {
+ public:
+  // $XDG_CONFIG_HOME/corvane-widget, else ~/.config/corvane-widget.
+  static std::string defaultFolder();
+
+  explicit WidgetSettings(std::string folder);
+
+  // Reads what was kept. A missing file keeps nothing (the places an older
+  // version remembered, in `places`, still count); a damaged one keeps
+  // nothing either, and says why. `families`: the names a widget can have.
+  std::optional<std::string> load(const std::vector<std::string>& families);
+  const std::vector<WidgetSetting>& widgets() const { return widgets_; }
+  // The place kept for a widget of `family`, or the one an older version
+  // remembered for it.
+  std::optional<Rect> place(std::string_view family) const;
+  // Keeps `widgets`: written atomically and synced, its folder made if need
+  // be. Returns the reason when it cannot be written.
+  std::optional<std::string> save(std::vector<WidgetSetting> widgets);
+
+  std::string path() const;
+
+  // The file's text, and what a text holds (or why it is damaged).
+  static std::string format(const std::vector<WidgetSetting>& widgets);
+  struct Parsed {
+    std::vector<WidgetSetting> widgets;
+    std::string error;  // empty: the text is sound
+  };
+  static Parsed parse(std::string_view text, const std::vector<std::string>& families);
+
+ private:
+  std::string folder_;
+  std::vector<WidgetSetting> widgets_;
+  RememberedPlaces older_;
+};
+
+}  // namespace corvane
