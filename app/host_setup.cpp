@@ -1,5 +1,6 @@
 #include "app/host_setup.hpp"
 
+#include "app/exit_codes.hpp"
 #include "data/store.hpp"
 #include "support/wall_clock.hpp"
 
@@ -18,6 +19,20 @@ TodayConfiguration configurationFor(const std::string& snapshotFile, const Envir
   TodayConfiguration config = TodayWidget{}.body();
   config.provider = Provider(snapshots, clock.asClock());
   return config;
+}
+
+void watchSnapshot(LiveProcess& process, const std::string& snapshotFile) {
+  std::string path = snapshotFile;
+  if (path.empty()) {
+    auto file = Store::file();
+    if (!file) throw CommandFailure(kExitUsage, "--watch: the user database has no home directory for this user");
+    path = *file;
+  }
+  try {
+    process.watch(path);
+  } catch (const std::runtime_error& e) {
+    throw CommandFailure(kExitUsage, std::string("--watch: ") + e.what());
+  }
 }
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 
 #include "app/entry_source.hpp"
 #include "platform/host/host_clock.hpp"
+#include "platform/live/live_process.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {
@@ -19,5 +20,9 @@ HostClock hostClockFor(const EnvironmentOptions& env, double speed);
 // sample that previews show.
 TodayConfiguration configurationFor(const std::string& snapshotFile, const EnvironmentOptions& env,
                                     const HostClock& clock);
+
+// Has `process` reload whenever the snapshot file changes: `snapshotFile`,
+// or the user's. Throws CommandFailure (status 2) when it cannot be watched.
+void watchSnapshot(LiveProcess& process, const std::string& snapshotFile);
 
 }  // namespace corvane

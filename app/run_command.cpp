@@ -36,6 +36,7 @@ struct RunOptions {
   EnvironmentOptions env;
   double speed = 1;
   bool events = false;
+  bool watch = false;
 };
 
 // A folder that cannot take the pictures stops `run` before anything runs.
@@ -77,6 +78,7 @@ void runHeadless(const RunOptions& o) {
   LiveProcess::reportFaultsTo(
       [&output, &host](std::string_view where, std::string_view what) { output.fault(host.now(), where, what); });
   process.onReload([&host] { host.requestReload(); });
+  if (o.watch) watchSnapshot(process, o.snapshotFile);
   process.run([&host] { host.start(); });
 }
 
@@ -101,6 +103,7 @@ void addRunCommands(CLI::App& app, WindowRunner windows) {
       ->check(finiteBetween(1e-6, 1e6))
       ->capture_default_str();
   run->add_flag("--events", o->events, "print every host event as one JSON object per line");
+  run->add_flag("--watch", o->watch, "reload as soon as the snapshot file changes (while writing one)");
   addEnvironmentOptions(*run, o->env);
   run->callback([o, window, windows = std::move(windows)] {
     if (o->headless) return runHeadless(*o);
@@ -112,6 +115,7 @@ void addRunCommands(CLI::App& app, WindowRunner windows) {
     window->env = o->env;
     window->speed = o->speed;
     window->events = o->events;
+    window->watch = o->watch;
     windows(*window);
   });
 

@@ -98,6 +98,7 @@ void runWindows(const WindowRunOptions& o) {
     output.fault(widgetHost.now(), where, what);
   });
   process.onReload([&widgetHost] { widgetHost.requestReload(); });
+  if (o.watch) watchSnapshot(process, o.snapshotFile);
   process.addCommand(
       "show",
       [&output](const std::string& family) {

@@ -22,6 +22,7 @@ struct WindowRunOptions {
   EnvironmentOptions env;
   double speed = 1;
   bool events = false;
+  bool watch = false;  // reload as soon as the snapshot file changes
 };
 
 // What a windowed `run` does once its options are read: the window program

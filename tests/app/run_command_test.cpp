@@ -8,9 +8,11 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "data/snapshot_text.hpp"
 #include "support/child_process.hpp"
@@ -230,6 +232,78 @@ TEST(RunHeadless, RemovesWhatACrashedHostLeftAndKeepsThePicturesPermissions) {
   ASSERT_EQ(::stat(picture.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0604u);
   EXPECT_NE(readFile(picture), "an old picture");
+}
+
+// A file renamed over the snapshot, as a writer does it (--watch).
+void replace(const TempDir& dir, const std::string& path, const std::string& text) {
+  const std::string next = dir.write("next.json", text);
+  std::filesystem::rename(next, path);
+}
+
+double secondsSince(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+// While a writer works on the snapshot, the host reloads as soon as the
+// file is replaced, and no more than four times a second however often.
+TEST(RunHeadless, WatchReloadsSoonAfterTheFileIsReplacedAndNotMoreOftenThanFourTimesASecond) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
+  const std::string snapshot = snapshotAged(dir, 30);
+  ChildProcess host({kBinary, "run", "--headless", "--watch", "--out", dir.file("out"), "--snapshot", snapshot,
+                     "--events", "--family", "small"},
+                    noBus(dir), dir.file("stderr.txt"));
+  std::vector<std::string> seen;
+  ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
+  const auto renamed = std::chrono::steady_clock::now();
+  replace(dir, snapshot, testing::withReplaced(R"("dms": 18)", R"("dms": 19)"));
+  ASSERT_TRUE(host.waitFor(R"("event":"reload-requested")", seen, std::chrono::seconds(5)));
+  EXPECT_LT(secondsSince(renamed), 0.3) << "the reload came late";
+  ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
+  // Twenty replacements in a second: at most four reloads in it, and one
+  // after the last.
+  const auto burst = std::chrono::steady_clock::now();
+  for (int i = 0; i < 20; ++i) {
+    replace(dir, snapshot, testing::withReplaced(R"("dms": 18)", R"("dms": )" + std::to_string(20 + i)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  int reloads = 0;
+  while (auto line = host.readLine(std::chrono::milliseconds(600)))
+    if (line->find(R"("event":"reload-requested")") != std::string::npos) ++reloads;
+  const double took = secondsSince(burst);
+  EXPECT_GE(reloads, 2);
+  EXPECT_LE(reloads, int(took * 4) + 1) << reloads << " reloads in " << took << " s";
+  host.signal(SIGTERM);
+  EXPECT_EQ(host.wait(), 0);
+}
+
+// check --watch: a verdict at the start and at every replacement, one line
+// each, until it is told to stop.
+TEST(CheckWatch, SaysTheVerdictAtEveryChange) {
+  TempDir dir;
+  const std::string file = dir.write("widget.json", testing::kValidDocument);
+  ChildProcess check({kBinary, "check", "--watch", file}, noBus(dir), dir.file("stderr.txt"));
+  struct Step {
+    std::string text, starts;
+  };
+  const std::vector<Step> steps = {
+      {"", R"({"v":1,"at":600.5,)"},
+      {testing::withReplaced(R"(, "s": "off")", ""), "invalid: " + file + R"(: accounts[1].plan[1]: missing key "s")"},
+      {"{", "invalid: " + file + ": "},
+      {testing::withReplaced(R"("dms": 18)", R"("dms": 5)"), R"({"v":1,"at":600.5,"connected":true,"dms":5,)"},
+  };
+  for (const Step& s : steps) {
+    if (!s.text.empty()) replace(dir, file, s.text);
+    auto line = check.readLine(std::chrono::seconds(5));
+    ASSERT_TRUE(line) << "no verdict after: " << s.starts;
+    EXPECT_EQ(line->rfind(s.starts, 0), 0u) << *line;
+  }
+  std::filesystem::remove(file);
+  auto gone = check.readLine(std::chrono::seconds(5));
+  ASSERT_TRUE(gone);
+  EXPECT_EQ(gone->rfind("unreadable: " + file + ": No such file or directory", 0), 0u) << *gone;
+  check.signal(SIGTERM);
+  EXPECT_EQ(check.wait(), 0);
 }
 
 TEST(RunHeadless, RefusesWhatItCannotDo) {

@@ -38,6 +38,12 @@ LiveProcess::~LiveProcess() {
 
 void LiveProcess::onReload(std::function<void()> reload) { reload_ = std::move(reload); }
 
+void LiveProcess::watch(const std::string& path) {
+  watch_ = std::make_unique<FileWatch>(path, [this] {
+    if (reload_) reload_();
+  });
+}
+
 void LiveProcess::addCommand(const std::string& name, CommandChannel::Handler handler, bool takesArgument) {
   channel_.addCommand(name, std::move(handler), takesArgument);
 }

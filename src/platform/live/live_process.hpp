@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/live/command_channel.hpp"
+#include "platform/live/file_watch.hpp"
 #include "support/fault.hpp"
 
 namespace corvane {
@@ -30,6 +31,9 @@ class LiveProcess {
   void onReload(std::function<void()> reload);
   // A command of this run's own (before run()).
   void addCommand(const std::string& name, CommandChannel::Handler handler, bool takesArgument = false);
+  // Reloads also when `path` changes (coalesced: at most four reloads a
+  // second). Throws std::runtime_error when its folder cannot be watched.
+  void watch(const std::string& path);
   // Faults are said on standard error and to `also` (--events), for as long
   // as the process lives.
   static void reportFaultsTo(FaultSink also);
@@ -50,6 +54,7 @@ class LiveProcess {
   CommandChannel channel_;
   std::function<void()> reload_;
   std::vector<guint> signals_;
+  std::unique_ptr<FileWatch> watch_;
 };
 
 }  // namespace corvane
