@@ -40,11 +40,13 @@ void writeSnapshot(const std::string& path, double at, std::int64_t dms) {
   std::vector<Account> accounts;
   for (int a = 0; a < 1000; ++a) {
     std::vector<PlanCell> plan;
-    for (int c = 0; c < 100; ++c) plan.push_back({"Cell " + std::to_string(c), std::to_string(c) + "/100", c % 7 ? "" : "full"});
+    for (int c = 0; c < 100; ++c)
+      plan.push_back({"Cell " + std::to_string(c), std::to_string(c) + "/100", c % 7 ? "" : "full"});
     accounts.push_back({"account_" + std::to_string(a), a % 3 ? "run" : "err", a, 40, "Running", std::move(plan)});
   }
   s.accounts = std::move(accounts);
-  if (auto error = writeFileAtomically(path, toJson(s))) std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error->c_str());
+  if (auto error = writeFileAtomically(path, toJson(s)))
+    std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error->c_str());
 }
 
 std::vector<SteadyClock::time_point> gProbes;
@@ -53,7 +55,8 @@ std::vector<SteadyClock::time_point> gProbes;
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
-  const std::string path = (std::filesystem::temp_directory_path() / ("main-loop-bench-" + std::to_string(::getpid()) + ".json")).string();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("main-loop-bench-" + std::to_string(::getpid()) + ".json")).string();
   const double wallStart = wallClockNow();
   writeSnapshot(path, wallStart, 0);
 
@@ -71,14 +74,20 @@ int main(int argc, char** argv) {
   });
 
   gProbes.reserve(static_cast<std::size_t>(seconds) * 250);
-  g_timeout_add(5, +[](gpointer) -> gboolean {
-    gProbes.push_back(SteadyClock::now());
-    return G_SOURCE_CONTINUE;
-  }, nullptr);
-  g_timeout_add_seconds(static_cast<guint>(seconds), +[](gpointer) -> gboolean {
-    std::raise(SIGTERM);  // the process ends as it would for a person
-    return G_SOURCE_REMOVE;
-  }, nullptr);
+  g_timeout_add(
+      5,
+      +[](gpointer) -> gboolean {
+        gProbes.push_back(SteadyClock::now());
+        return G_SOURCE_CONTINUE;
+      },
+      nullptr);
+  g_timeout_add_seconds(
+      static_cast<guint>(seconds),
+      +[](gpointer) -> gboolean {
+        std::raise(SIGTERM);  // the process ends as it would for a person
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
 
   WindowRunOptions options;
   options.families = {"large"};

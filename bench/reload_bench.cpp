@@ -37,7 +37,8 @@ std::string sampleFile(const std::string& path, double at, std::int64_t dms) {
 }
 
 void reload(benchmark::State& state, bool rewrite) {
-  const std::string path = (std::filesystem::temp_directory_path() / ("reload-bench-" + std::to_string(::getpid()) + ".json")).string();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("reload-bench-" + std::to_string(::getpid()) + ".json")).string();
   const double at = wallClockNow() - 60;
   sampleFile(path, at, 18);
   EnvironmentOptions options;
