@@ -23,7 +23,7 @@ class FileWatch {
   FileWatch& operator=(const FileWatch&) = delete;
 
  private:
-  static void onEvent(GFileMonitor*, GFile* file, GFile* other, GFileMonitorEvent event, gpointer self);
+  static void onEvent(GFileMonitor*, GFile* file, GFile* other, GFileMonitorEvent event, gpointer p);
   void changedNow();
 
   GFile* watched_ = nullptr;  // the file itself, to tell its events from its neighbours'
