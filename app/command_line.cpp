@@ -8,6 +8,7 @@
 #include "app/exit_codes.hpp"
 #include "app/render_command.hpp"
 #include "app/run_command.hpp"
+#include "app/version.hpp"
 #include "app/view_commands.hpp"
 
 namespace corvane {
@@ -15,15 +16,20 @@ namespace corvane {
 int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv, const WindowRunner& windows) {
   CLI::App app{"corvane-widget: the Corvane desktop widget, its data and its host"};
   app.require_subcommand(1);
+  const std::string version = "corvane-widget " + std::string(programVersion());
+  app.set_version_flag("--version", version, "Print the program's version and exit");
   addDataCommands(app);
   addViewCommands(app, bundle);
   addRenderCommand(app);
   addRunCommands(app, windows);
+  app.add_subcommand("version", "Print the program's version")->callback([version] { std::cout << version << '\n'; });
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);  // prints the reason and the usage on stderr

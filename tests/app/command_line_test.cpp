@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "data/snapshot_text.hpp"
@@ -68,6 +69,24 @@ TEST(CommandLine, CheckReportsValidInvalidAndUnreadableFiles) {
   // A valid file is printed on exactly one line.
   Outcome ok = run("check " + valid, dir);
   EXPECT_EQ(std::count(ok.out.begin(), ok.out.end(), '\n'), 1);
+}
+
+TEST(CommandLine, VersionIsTheProjectsVersionAndTheCheckoutsDescription) {
+  // The project's version, then (from a git checkout) +gitYYYYMMDD. and the
+  // description: characters that a Debian version allows, and no hyphen.
+  const std::regex version("corvane-widget " + std::regex_replace(CORVANE_PROJECT_VERSION, std::regex("\\."), "\\.") +
+                           "(\\+git[0-9]{8}\\.[A-Za-z0-9.+]+)?\n");
+  TempDir dir;
+  std::string first;
+  for (const std::string args : {"--version", "version", "--version render"}) {
+    SCOPED_TRACE(args);
+    Outcome r = run(args, dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::regex_match(r.out, version)) << r.out;
+    EXPECT_EQ(r.err, "");
+    if (first.empty()) first = r.out;
+    EXPECT_EQ(r.out, first);
+  }
 }
 
 TEST(CommandLine, TimelinePrintsTheThreeRequestsInOrder) {
