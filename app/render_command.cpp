@@ -86,9 +86,12 @@ void addRenderCommand(CLI::App& app) {
   auto o = std::make_shared<RenderOptions>();
   CLI::App* cmd = app.add_subcommand("render", "Draw the widget to PNG, SVG or PDF");
   addSourceOptions(*cmd, o->source);
-  cmd->add_option("--family", o->family, "a family (small, medium, large, extraLarge, ...) or all")
+  cmd->add_option("--family", o->family, "one family, or all: the three the widget declares")
+      ->check(familyCheck(true))
       ->capture_default_str();
-  cmd->add_option("--format", o->format, "png, svg or pdf")->capture_default_str();
+  cmd->add_option("--format", o->format, "the picture's format")
+      ->check(CLI::IsMember({"png", "svg", "pdf"}))
+      ->capture_default_str();
   cmd->add_option("--scale", o->scale, "pixels per point for PNG")
       ->check(CLI::IsMember({1, 2, 3}))
       ->capture_default_str();

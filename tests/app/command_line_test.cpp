@@ -56,7 +56,9 @@ TEST(CommandLine, CheckReportsValidInvalidAndUnreadableFiles) {
       {"check " + dir.path().string(), 2, "", "corvane-widget: " + dir.path().string() + ": Is a directory\n"},
       {"check - < " + valid, 0, R"({"v":1,)", ""},
       {"check", 2, "", "FILE is required\nRun with --help for more information.\n"},
-      {"dump --family huge", 2, "", "corvane-widget: unknown family: huge\n"},
+      {"dump --family huge", 2, "", "--family: unknown family: huge\nRun with --help for more information.\n"},
+      {"render --family all --format gif", 2, "",
+       "--format: gif not in {png,svg,pdf}\nRun with --help for more information.\n"},
       {"render --scale 5", 2, "", "--scale: 5 not in {1,2,3}\nRun with --help for more information.\n"},
   };
   for (const auto& c : cases) {
