@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # An installation as a packager makes one (DESTDIR): the program, its window
-# program, the autostart entry and the user unit in their places, the entries
+# program, the autostart entry, the user unit, the manual page and the shell
+# completions in their places, the entries
 # naming the installed program, and a windowed `run` reaching the window
 # program from the installed command line (it says there is no display).
-# Usage: install_layout.sh BUILD_DIR
+# Usage: install_layout.sh BUILD_DIR ASSETS (ON when the build writes the
+# manual page, completions, icons and entries; the sanitizer builds do not)
 set -euo pipefail
 build=$1
+assets=${2:-ON}
 dest=$(mktemp -d)
 trap 'rm -rf "$dest"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -14,8 +17,16 @@ HOME=/nonexistent DESTDIR=$dest cmake --install "$build" --prefix /opt/corvane >
   { cat "$dest.log" >&2; rm -f "$dest.log"; fail "cmake --install failed"; }
 rm -f "$dest.log"
 root=$dest/opt/corvane
-for f in bin/corvane-widget libexec/corvane-widget/corvane-widget-window lib/systemd/user/corvane-widget.service; do
-  [[ -x $root/$f || ( $f == *.service && -f $root/$f ) ]] || fail "$f is not installed"
+for f in bin/corvane-widget libexec/corvane-widget/corvane-widget-window; do
+  [[ -x $root/$f ]] || fail "$f is not installed"
+done
+files=(lib/systemd/user/corvane-widget.service)
+if [[ $assets == ON ]]; then
+  files+=(share/man/man1/corvane-widget.1.gz share/bash-completion/completions/corvane-widget
+    share/zsh/vendor-completions/_corvane-widget share/fish/vendor_completions.d/corvane-widget.fish)
+fi
+for f in "${files[@]}"; do
+  [[ -f $root/$f ]] || fail "$f is not installed"
 done
 [[ -f $dest/etc/xdg/autostart/corvane-widget.desktop ]] || fail "no autostart entry"
 grep -q "^Exec=/opt/corvane/bin/corvane-widget run" "$dest/etc/xdg/autostart/corvane-widget.desktop" ||
