@@ -1,9 +1,11 @@
 // corvane-widget-assets: writes, when the program is built, what an
 // installation carries beside the program and must say what the program
-// does: the manual page and the shell completions, from the command line's
-// own definitions (makeCommandLine).
+// does or shows: the manual page and the shell completions, from the command
+// line's own definitions (makeCommandLine), and the icon, drawn by the
+// widget's painter.
 //   corvane-widget-assets manual OUT
 //   corvane-widget-assets completion bash|zsh|fish OUT
+//   corvane-widget-assets icon PIXELS|svg OUT
 #include <iostream>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "app/command_line.hpp"
 #include "app/completions.hpp"
 #include "app/exit_codes.hpp"
+#include "app/icon_files.hpp"
 #include "app/manual_page.hpp"
 #include "app/run_window.hpp"
 #include "app/version.hpp"
@@ -114,7 +117,12 @@ int run(const std::vector<std::string>& args) {
     write(args[2], completion(args[1], commandLine()));
     return kExitOk;
   }
-  throw CommandFailure(kExitUsage, "usage: corvane-widget-assets manual OUT | completion bash|zsh|fish OUT");
+  if (args.size() == 3 && args[0] == "icon") {
+    write(args[2], args[1] == "svg" ? appIconSvg() : appIconPng(std::stoi(args[1])));
+    return kExitOk;
+  }
+  throw CommandFailure(kExitUsage,
+                       "usage: corvane-widget-assets manual OUT | completion bash|zsh|fish OUT | icon PIXELS|svg OUT");
 }
 
 }  // namespace

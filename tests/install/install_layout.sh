@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # An installation as a packager makes one (DESTDIR): the program, its window
-# program, the autostart entry, the user unit, the manual page and the shell
-# completions in their places, the entries
+# program, the autostart entry, the user unit, the manual page, the shell
+# completions and the icons in their places, the entries
 # naming the installed program, and a windowed `run` reaching the window
 # program from the installed command line (it says there is no display).
 # Usage: install_layout.sh BUILD_DIR ASSETS (ON when the build writes the
@@ -23,7 +23,11 @@ done
 files=(lib/systemd/user/corvane-widget.service)
 if [[ $assets == ON ]]; then
   files+=(share/man/man1/corvane-widget.1.gz share/bash-completion/completions/corvane-widget
-    share/zsh/vendor-completions/_corvane-widget share/fish/vendor_completions.d/corvane-widget.fish)
+    share/zsh/vendor-completions/_corvane-widget share/fish/vendor_completions.d/corvane-widget.fish
+    share/icons/hicolor/scalable/apps/com.corvane.desktop.today.svg)
+  for size in 16 32 48 64 128 256; do
+    files+=("share/icons/hicolor/${size}x$size/apps/com.corvane.desktop.today.png")
+  done
 fi
 for f in "${files[@]}"; do
   [[ -f $root/$f ]] || fail "$f is not installed"
