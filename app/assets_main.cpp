@@ -6,7 +6,12 @@
 //   corvane-widget-assets manual OUT
 //   corvane-widget-assets completion bash|zsh|fish OUT
 //   corvane-widget-assets icon PIXELS|svg OUT
+//   corvane-widget-assets fill TEMPLATE OUT [KEY=VALUE...]
+// `fill` writes TEMPLATE with each @KEY@ replaced: the widget's names and the
+// version from the program, other keys as given (a key given as itself,
+// K=@K@, is kept for a later step); any other @KEY@ is an error.
 #include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +22,7 @@
 #include "app/icon_files.hpp"
 #include "app/manual_page.hpp"
 #include "app/run_window.hpp"
+#include "app/template_fill.hpp"
 #include "app/version.hpp"
 #include "data/store.hpp"
 #include "support/file_io.hpp"
@@ -104,6 +110,35 @@ std::string completion(const std::string& shell, const CommandReference& command
   throw CommandFailure(kExitUsage, "unknown shell: " + shell + " (bash, zsh or fish)");
 }
 
+std::map<std::string, std::string> widgetValues() {
+  std::string summary = TodayWidget::kDescription;
+  if (!summary.empty() && summary.back() == '.') summary.pop_back();  // a summary is not a sentence
+  return {{"KIND", TodayWidget::kKind},
+          {"DISPLAY_NAME", TodayWidget::kDisplayName},
+          {"DESCRIPTION", TodayWidget::kDescription},
+          {"SUMMARY", summary},
+          {"PROGRAM", kProgramName},
+          {"VERSION", std::string(programVersion())},
+          {"RELEASE_DATE", std::string(releaseDate())},
+          {"RELEASE_STAMP", std::string(releaseStamp())}};
+}
+
+std::string fill(const std::string& templatePath, const std::vector<std::string>& definitions) {
+  FileRead read = readRegularFile(templatePath);
+  if (!read.bytes) throw CommandFailure(kExitUsage, templatePath + ": " + read.reason);
+  std::map<std::string, std::string> values = widgetValues();
+  for (const std::string& d : definitions) {
+    const auto equals = d.find('=');
+    if (equals == std::string::npos) throw CommandFailure(kExitUsage, "not KEY=VALUE: " + d);
+    values[d.substr(0, equals)] = d.substr(equals + 1);
+  }
+  try {
+    return fillTemplate(templatePath, *read.bytes, values);
+  } catch (const std::invalid_argument& e) {
+    throw CommandFailure(kExitUsage, templatePath + ": " + e.what());
+  }
+}
+
 void write(const std::string& path, const std::string& text) {
   if (auto error = writeFileAtomically(path, text)) throw CommandFailure(kExitUsage, path + ": " + *error);
 }
@@ -117,12 +152,17 @@ int run(const std::vector<std::string>& args) {
     write(args[2], completion(args[1], commandLine()));
     return kExitOk;
   }
+  if (args.size() >= 3 && args[0] == "fill") {
+    write(args[2], fill(args[1], std::vector<std::string>(args.begin() + 3, args.end())));
+    return kExitOk;
+  }
   if (args.size() == 3 && args[0] == "icon") {
     write(args[2], args[1] == "svg" ? appIconSvg() : appIconPng(std::stoi(args[1])));
     return kExitOk;
   }
   throw CommandFailure(kExitUsage,
-                       "usage: corvane-widget-assets manual OUT | completion bash|zsh|fish OUT | icon PIXELS|svg OUT");
+                       "usage: corvane-widget-assets manual OUT | completion bash|zsh|fish OUT | icon PIXELS|svg OUT | "
+                       "fill TEMPLATE OUT [KEY=VALUE...]");
 }
 
 }  // namespace

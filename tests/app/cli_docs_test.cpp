@@ -8,6 +8,7 @@
 #include "app/cli_reference.hpp"
 #include "app/completions.hpp"
 #include "app/manual_page.hpp"
+#include "app/template_fill.hpp"
 
 namespace corvane {
 namespace {
@@ -164,6 +165,31 @@ TEST(Completions, QuoteDescriptionsForEachShellAndRefuseWordsThatNeedQuoting) {
   EXPECT_THROW(bashCompletion(bad), std::invalid_argument);
   EXPECT_THROW(zshCompletion(bad), std::invalid_argument);
   EXPECT_THROW(fishCompletion(bad), std::invalid_argument);
+}
+
+TEST(TemplateFill, EscapesEachValueForItsKindOfFile) {
+  const std::map<std::string, std::string> values = {
+      {"NAME", "Tom & <Jerry>"}, {"PATH", R"(C:\a "b" $c;d)"}, {"BINDIR", "@BINDIR@"}};
+  struct Case {
+    std::string name, text, filled;
+  };
+  const std::vector<Case> cases = {
+      {"x.xml.in", "<name>@NAME@</name>", "<name>Tom &amp; &lt;Jerry&gt;</name>"},
+      {"x.cmake.in", R"(set(P "@PATH@"))", R"(set(P "C:\\a \"b\" \$c\;d"))"},
+      {"x.desktop.in", "Comment=@PATH@", R"(Comment=C:\\a "b" $c;d)"},
+      {"x.service.in", "Description=@NAME@", "Description=Tom & <Jerry>"},
+      // Kept for the install step, which knows the folder.
+      {"x.desktop.in", "Exec=@BINDIR@/tool", "Exec=@BINDIR@/tool"},
+      // An @ that opens no key stays.
+      {"x.desktop.in", "mail=dev@example.org @NAME@", "mail=dev@example.org Tom & <Jerry>"},
+      {"x.desktop.in", "one @ alone", "one @ alone"},
+      {"x.desktop.in", "@NAME@@NAME@", "Tom & <Jerry>Tom & <Jerry>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name + ": " + c.text);
+    EXPECT_EQ(fillTemplate(c.name, c.text, values), c.filled);
+  }
+  EXPECT_THROW(fillTemplate("x.desktop.in", "Name=@DISPLAY_NAEM@", values), std::invalid_argument);
 }
 
 }  // namespace
