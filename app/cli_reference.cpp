@@ -1,5 +1,7 @@
 #include "app/cli_reference.hpp"
 
+#include <CLI/CLI.hpp>
+
 namespace corvane {
 namespace {
 

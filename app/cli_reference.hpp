@@ -2,11 +2,15 @@
 // The command line as data: every subcommand and option with what `--help`
 // says of it, read from the CLI::App itself. The manual page and the shell
 // completions are written from this, so they list what the program takes.
-
-#include <CLI/CLI.hpp>
+// Only the walk (cli_reference.cpp) reads CLI11's header, which is slow to
+// compile: the writers do not need it.
 
 #include <string>
 #include <vector>
+
+namespace CLI {
+class App;
+}  // namespace CLI
 
 namespace corvane {
 

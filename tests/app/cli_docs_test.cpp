@@ -2,6 +2,7 @@
 // written from it, on a small command line of every kind of argument.
 
 #include <gtest/gtest.h>
+#include <CLI/CLI.hpp>
 
 #include <stdexcept>
 
