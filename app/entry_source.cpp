@@ -67,6 +67,17 @@ Environment resolveEnvironment(const EnvironmentOptions& options, WidgetFamily f
 
 std::vector<WidgetFamily> declaredFamilies() { return TodayWidget{}.body().families; }
 
+CLI::Validator familyCheck(bool alsoAll) {
+  std::string listed;
+  for (WidgetFamily f : allFamilies()) listed += (listed.empty() ? "" : ",") + std::string(familyShortName(f));
+  if (alsoAll) listed += ",all";
+  return {[alsoAll](std::string& name) -> std::string {
+            if ((alsoAll && name == "all") || familyFromName(name)) return {};
+            return "unknown family: " + name;
+          },
+          "{" + listed + "}", "family"};
+}
+
 WidgetFamily parseFamily(const std::string& name) {
   auto f = familyFromName(name);
   if (!f) throw CommandFailure(kExitUsage, "unknown family: " + name);

@@ -40,6 +40,11 @@ Entry resolveEntry(const SourceOptions& source, const EnvironmentOptions& env);
 // locale or time zone.
 Environment resolveEnvironment(const EnvironmentOptions& options, WidgetFamily family, double scale);
 
+// The check of a --family option: the families' short names are the ones it
+// lists as its values (in --help and to the shell completions), and the
+// host's names ("systemSmall") are taken too; `alsoAll` adds "all".
+CLI::Validator familyCheck(bool alsoAll);
+
 // Parses a family name for the command line, or throws CommandFailure.
 WidgetFamily parseFamily(const std::string& name);
 

@@ -1,5 +1,7 @@
 #include "app/render_command.hpp"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -36,6 +38,15 @@ std::vector<WidgetFamily> familiesFor(const std::string& name) {
   return {parseFamily(name)};
 }
 
+// Whether a path is named like a picture: with several families it was
+// meant as one file, which cannot hold them all.
+bool namedLikeAPicture(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".png" || extension == ".svg" || extension == ".pdf";
+}
+
 void writeOut(const std::string& path, const std::string& bytes) {
   if (auto error = writeFileAtomically(path, bytes)) throw CommandFailure(kExitUsage, path + ": " + *error);
   std::cout << path << '\n';
@@ -46,6 +57,11 @@ void run(const RenderOptions& o) {
   const auto families = familiesFor(o.family);
   const bool folder = o.family == "all";
   std::string out = o.out.empty() ? (folder ? "out" : "") : o.out;
+  // Said before anything is drawn or made, so a mistaken path leaves no
+  // folder named like a picture behind.
+  if (folder && namedLikeAPicture(out))
+    throw CommandFailure(kExitUsage, "--out " + out + ": --family " + o.family +
+                                         " draws several pictures; give a folder, or one family for one file");
   if (folder) {
     std::error_code ec;
     std::filesystem::create_directories(out, ec);
@@ -70,14 +86,18 @@ void addRenderCommand(CLI::App& app) {
   auto o = std::make_shared<RenderOptions>();
   CLI::App* cmd = app.add_subcommand("render", "Draw the widget to PNG, SVG or PDF");
   addSourceOptions(*cmd, o->source);
-  cmd->add_option("--family", o->family, "a family (small, medium, large, extraLarge, ...) or all")
+  cmd->add_option("--family", o->family, "one family, or all: the three the widget declares")
+      ->check(familyCheck(true))
       ->capture_default_str();
-  cmd->add_option("--format", o->format, "png, svg or pdf")->capture_default_str();
+  cmd->add_option("--format", o->format, "the picture's format")
+      ->check(CLI::IsMember({"png", "svg", "pdf"}))
+      ->capture_default_str();
   cmd->add_option("--scale", o->scale, "pixels per point for PNG")
       ->check(CLI::IsMember({1, 2, 3}))
       ->capture_default_str();
   cmd->add_option("--out", o->out,
-                  "output file; with --family all a folder (default: out/), files named widget-FAMILY.FORMAT");
+                  "with one family the file (default: widget-FAMILY.FORMAT); with --family all a folder "
+                  "(default: out/) for files named widget-FAMILY.FORMAT");
   addEnvironmentOptions(*cmd, o->env);
   cmd->callback([o] { run(*o); });
 }

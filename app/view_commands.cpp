@@ -65,8 +65,9 @@ void addViewCommands(CLI::App& app, const CorvaneWidgets& bundle) {
 
   auto dump = std::make_shared<DumpOptions>();
   CLI::App* cmd = app.add_subcommand("dump", "Print the view tree of one entry in one family as JSON");
-  cmd->add_option("--family", dump->family,
-                  "small, medium, large, extraLarge, accessoryCircular, accessoryRectangular or accessoryInline");
+  cmd->add_option("--family", dump->family, "the family to build the tree for")
+      ->check(familyCheck(false))
+      ->capture_default_str();
   cmd->add_flag("--layout", dump->layout, "add each node's frame in points, in widget coordinates");
   addSourceOptions(*cmd, dump->source);
   addEnvironmentOptions(*cmd, dump->env);

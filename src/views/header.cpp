@@ -8,7 +8,7 @@ namespace corvane {
 Node Header::body(const Environment& env) const {
   return HStack(VerticalAlignment::center, 5,
                 {
-                    Image("paperplane.fill").font(Font::system(10, FontWeight::bold)).foregroundStyle(cvBrand()),
+                    Image(kBrandSymbol).font(Font::system(10, FontWeight::bold)).foregroundStyle(cvBrand()),
                     Text::verbatim(title)
                         .font(Font::system(10.5, FontWeight::semibold))
                         .textCase(TextCase::uppercase)

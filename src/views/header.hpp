@@ -9,6 +9,9 @@
 
 namespace corvane {
 
+// The system symbol at the head of every layout, also the application's icon.
+constexpr const char* kBrandSymbol = "paperplane.fill";
+
 struct Header {
   static constexpr std::string_view name = "Header";
   std::string title;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "data/snapshot_text.hpp"
@@ -55,7 +56,9 @@ TEST(CommandLine, CheckReportsValidInvalidAndUnreadableFiles) {
       {"check " + dir.path().string(), 2, "", "corvane-widget: " + dir.path().string() + ": Is a directory\n"},
       {"check - < " + valid, 0, R"({"v":1,)", ""},
       {"check", 2, "", "FILE is required\nRun with --help for more information.\n"},
-      {"dump --family huge", 2, "", "corvane-widget: unknown family: huge\n"},
+      {"dump --family huge", 2, "", "--family: unknown family: huge\nRun with --help for more information.\n"},
+      {"render --family all --format gif", 2, "",
+       "--format: gif not in {png,svg,pdf}\nRun with --help for more information.\n"},
       {"render --scale 5", 2, "", "--scale: 5 not in {1,2,3}\nRun with --help for more information.\n"},
       {"dump --now nan", 2, "",
        "--now: must be a finite number from -184303902528000 to 183882168921600, not nan\n"
@@ -71,6 +74,24 @@ TEST(CommandLine, CheckReportsValidInvalidAndUnreadableFiles) {
   // A valid file is printed on exactly one line.
   Outcome ok = run("check " + valid, dir);
   EXPECT_EQ(std::count(ok.out.begin(), ok.out.end(), '\n'), 1);
+}
+
+TEST(CommandLine, VersionIsTheProjectsVersionAndTheCheckoutsDescription) {
+  // The project's version, then (from a git checkout) +gitYYYYMMDD. and the
+  // description: characters that a Debian version allows, and no hyphen.
+  const std::regex version("corvane-widget " + std::regex_replace(CORVANE_PROJECT_VERSION, std::regex("\\."), "\\.") +
+                           "(\\+git[0-9]{8}\\.[A-Za-z0-9.+]+)?\n");
+  TempDir dir;
+  std::string first;
+  for (const std::string args : {"--version", "version", "--version render"}) {
+    SCOPED_TRACE(args);
+    Outcome r = run(args, dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::regex_match(r.out, version)) << r.out;
+    EXPECT_EQ(r.err, "");
+    if (first.empty()) first = r.out;
+    EXPECT_EQ(r.out, first);
+  }
 }
 
 TEST(CommandLine, TimelinePrintsTheThreeRequestsInOrder) {
@@ -89,15 +110,62 @@ TEST(CommandLine, TimelinePrintsTheThreeRequestsInOrder) {
   EXPECT_NE(timeline.find(R"("reloadAfter":)"), std::string::npos);
 }
 
-TEST(CommandLine, RenderAllWritesOneFilePerDeclaredFamily) {
+// Every file under `dir` but the captured stderr, as sorted relative paths.
+std::vector<std::string> filesUnder(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+    if (e.is_regular_file() && e.path().filename() != "stderr.txt")
+      names.push_back(std::filesystem::relative(e.path(), dir.path()).string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(CommandLine, RenderOutIsTheFileForOneFamilyAndAFolderForSeveral) {
+  struct Case {
+    std::string args;  // OUT stands for a path in a fresh folder
+    std::string out;   // what OUT is
+    int status;
+    std::vector<std::string> files;  // what the folder holds afterwards
+    std::string err;                 // the start of standard error
+  };
+  const std::vector<std::string> all = {"pictures/widget-large.svg", "pictures/widget-medium.svg",
+                                        "pictures/widget-small.svg"};
+  const std::string folderPlease = "corvane-widget: --out ";
+  const std::vector<Case> cases = {
+      {"--family small --format png", "widget.png", 0, {"widget.png"}, ""},
+      {"--family medium --format pdf", "medium.pdf", 0, {"medium.pdf"}, ""},
+      // One family: the path is the file, whatever it is named.
+      {"--family large --format svg", "large-picture", 0, {"large-picture"}, ""},
+      {"--family all --format svg", "pictures", 0, all, ""},
+      // Several pictures and a path named like one: nothing is written.
+      {"--format png", "widget.png", 2, {}, folderPlease},  // all is the default
+      {"--family all --format svg", "widget.SVG", 2, {}, folderPlease},
+      {"--family all --format pdf", "pictures.pdf", 2, {}, folderPlease},
+      // A closing slash says folder.
+      {"--family all --format png",
+       "pictures.png/",
+       0,
+       {"pictures.png/widget-large.png", "pictures.png/widget-medium.png", "pictures.png/widget-small.png"},
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args + " --out " + c.out);
+    TempDir dir;
+    Outcome r = run("render --sample " + c.args + " --out " + dir.file(c.out), dir);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_EQ(filesUnder(dir), c.files);
+    EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << r.err;
+    if (c.status != 0) {
+      EXPECT_NE(r.err.find("give a folder"), std::string::npos) << r.err;
+    }
+  }
+}
+
+TEST(CommandLine, RenderPrintsEachWrittenPathInFamilyOrder) {
   TempDir dir;
   const std::string out = dir.file("pictures");
   Outcome r = run("render --sample --family all --format svg --out " + out, dir);
   ASSERT_EQ(r.status, 0) << r.err;
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(out)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"widget-large.svg", "widget-medium.svg", "widget-small.svg"}));
   EXPECT_EQ(r.out, out + "/widget-small.svg\n" + out + "/widget-medium.svg\n" + out + "/widget-large.svg\n");
 }
 

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# An installation as a packager makes one (DESTDIR): the program, its window
-# program, the autostart entry and the user unit in their places, the entries
-# naming the installed program, and a windowed `run` reaching the window
+# An installation as a packager makes one (DESTDIR): the program and its
+# window program; the autostart entry, menu entry, user unit, metadata,
+# manual page, shell completions and icons in their places; the entries
+# naming the installed program; and a windowed `run` reaching the window
 # program from the installed command line (it says there is no display).
-# Usage: install_layout.sh BUILD_DIR
+# Usage: install_layout.sh BUILD_DIR ASSETS (ON when the build writes the
+# manual page, completions, icons and entries; the sanitizer builds do not)
 set -euo pipefail
 build=$1
+assets=${2:-ON}
+kind=com.corvane.desktop.today
 dest=$(mktemp -d)
 trap 'rm -rf "$dest"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -14,14 +18,28 @@ HOME=/nonexistent DESTDIR=$dest cmake --install "$build" --prefix /opt/corvane >
   { cat "$dest.log" >&2; rm -f "$dest.log"; fail "cmake --install failed"; }
 rm -f "$dest.log"
 root=$dest/opt/corvane
-for f in bin/corvane-widget libexec/corvane-widget/corvane-widget-window lib/systemd/user/corvane-widget.service; do
-  [[ -x $root/$f || ( $f == *.service && -f $root/$f ) ]] || fail "$f is not installed"
+for f in bin/corvane-widget libexec/corvane-widget/corvane-widget-window; do
+  [[ -x $root/$f ]] || fail "$f is not installed"
 done
-[[ -f $dest/etc/xdg/autostart/corvane-widget.desktop ]] || fail "no autostart entry"
-grep -q "^Exec=/opt/corvane/bin/corvane-widget run" "$dest/etc/xdg/autostart/corvane-widget.desktop" ||
-  fail "the autostart entry does not start the installed program"
-grep -q "^ExecStart=/opt/corvane/bin/corvane-widget run" "$root/lib/systemd/user/corvane-widget.service" ||
-  fail "the unit does not start the installed program"
+if [[ $assets == ON ]]; then
+  files=(lib/systemd/user/corvane-widget.service share/applications/$kind.desktop
+    share/metainfo/$kind.metainfo.xml share/man/man1/corvane-widget.1.gz
+    share/bash-completion/completions/corvane-widget share/zsh/vendor-completions/_corvane-widget
+    share/fish/vendor_completions.d/corvane-widget.fish share/icons/hicolor/scalable/apps/$kind.svg)
+  for size in 16 32 48 64 128 256; do
+    files+=("share/icons/hicolor/${size}x$size/apps/$kind.png")
+  done
+  for f in "${files[@]}"; do
+    [[ -f $root/$f ]] || fail "$f is not installed"
+  done
+  [[ -f $dest/etc/xdg/autostart/corvane-widget.desktop ]] || fail "no autostart entry"
+  for entry in "$dest/etc/xdg/autostart/corvane-widget.desktop" "$root/share/applications/$kind.desktop"; do
+    grep -q "^Exec=/opt/corvane/bin/corvane-widget run" "$entry" ||
+      fail "$(basename "$entry") does not start the installed program"
+  done
+  grep -q "^ExecStart=/opt/corvane/bin/corvane-widget run" "$root/lib/systemd/user/corvane-widget.service" ||
+    fail "the unit does not start the installed program"
+fi
 
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY "$root/bin/corvane-widget" run >/dev/null 2>"$dest/err" || status=$?
