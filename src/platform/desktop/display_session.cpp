@@ -6,10 +6,12 @@
 #include <glib-unix.h>
 #include <gtk-layer-shell.h>
 #include <gtk/gtk.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +41,33 @@ bool offersLayerShell(wl_display* display) {
   return found;
 }
 
+// How long the X server may take to answer one probe (seconds).
+constexpr double kXPatience = 5;
+
+// Whether the X display DISPLAY names answers within `seconds`. On GNOME
+// the X socket is mutter's: XOpenDisplay returns only once Xwayland and the
+// session's X11 services are up, and never when they fail to start, so it
+// is asked in a child process that is given up on after the deadline. The
+// program has one thread before GTK starts: forking is safe.
+bool xAnswersWithin(double seconds) {
+  const pid_t child = ::fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    Display* d = XOpenDisplay(nullptr);
+    ::_exit(d ? 0 : 1);  // the socket closes with the process
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  for (;;) {
+    int status = 0;
+    if (::waitpid(child, &status, WNOHANG) == child) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  return false;
+}
+
 DisplayProbe probe() {
   DisplayProbe p;
   p.waylandNamed = named("WAYLAND_DISPLAY");
@@ -54,12 +83,7 @@ DisplayProbe probe() {
   // X is asked only where it may be used: connecting to GNOME's X socket
   // starts Xwayland.
   const bool mayUseX = !p.waylandAnswers || !p.layerShell;
-  if (p.x11Named && mayUseX) {
-    if (Display* d = XOpenDisplay(nullptr)) {
-      p.x11Answers = true;
-      XCloseDisplay(d);
-    }
-  }
+  if (p.x11Named && mayUseX) p.x11Answers = xAnswersWithin(kXPatience);
   return p;
 }
 

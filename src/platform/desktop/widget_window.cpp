@@ -79,6 +79,9 @@ struct WidgetWindow::Impl {
   }
 
   static gboolean onMotion(GtkWidget*, GdkEventMotion* event, Impl* self) {
+    bool moved = false;
+    contained("dragging a widget", [&] { moved = self->placer->dragMotion(event->x_root, event->y_root); });
+    if (moved) return TRUE;
     if (!self->press || !(event->state & GDK_BUTTON1_MASK)) return FALSE;
     int threshold = 8;
     g_object_get(gtk_widget_get_settings(self->area), "gtk-dnd-drag-threshold", &threshold, nullptr);
@@ -92,6 +95,11 @@ struct WidgetWindow::Impl {
   }
 
   static gboolean onRelease(GtkWidget*, GdkEventButton* event, Impl* self) {
+    if (event->button == GDK_BUTTON_PRIMARY) {
+      bool ended = false;
+      contained("dragging a widget", [&] { ended = self->placer->dragRelease(event->x_root, event->y_root); });
+      if (ended) return TRUE;
+    }
     if (event->button != GDK_BUTTON_PRIMARY || !self->press) return FALSE;
     self->press.reset();
     contained("a click on a widget", [&] {

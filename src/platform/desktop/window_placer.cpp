@@ -1,5 +1,7 @@
 #include "platform/desktop/window_placer.hpp"
 
+#include <cmath>
+
 #include "platform/desktop/layer_surface.hpp"
 #include "support/fault.hpp"
 
@@ -102,8 +104,36 @@ void WindowPlacer::startDrag(const GdkEventButton* event) {
   int x = 0, y = 0;
   framePosition(window_, x, y);
   drag_.pressed(x, y);
+  // Under Xwayland the compositor's own move takes the pointer away from
+  // the X server: the release never reaches it, the X pointer keeps the
+  // button down (XQueryPointer), and the poll below would wait for ever. So
+  // the window follows the pointer itself: the press's implicit grab keeps
+  // the motion and the release coming to it.
+  if (x11::isXwayland(gtk_widget_get_display(GTK_WIDGET(window_)))) {
+    grab_ = std::pair{event->x_root - x, event->y_root - y};
+    return;
+  }
   gtk_window_begin_move_drag(window_, int(event->button), int(event->x_root), int(event->y_root), event->time);
   if (!pollTimer_) pollTimer_ = g_timeout_add(kDragPollMs, &WindowPlacer::onPoll, this);
+}
+
+bool WindowPlacer::dragMotion(double xRoot, double yRoot) {
+  if (!grab_) return false;
+  gtk_window_move(window_, int(std::lround(xRoot - grab_->first)), int(std::lround(yRoot - grab_->second)));
+  return true;
+}
+
+bool WindowPlacer::dragRelease(double xRoot, double yRoot) {
+  if (!grab_) return false;
+  const int x = int(std::lround(xRoot - grab_->first)), y = int(std::lround(yRoot - grab_->second));
+  grab_.reset();
+  gtk_window_move(window_, x, y);
+  // Where it was let go is where it goes from now on, also on a new monitor layout.
+  if (auto place = drag_.polled(false, x, y)) {
+    placement_.dragged = *place;
+    if (dragged_) dragged_(place->x, place->y);
+  }
+  return true;
 }
 
 gboolean WindowPlacer::onPoll(gpointer self) {

@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "platform/desktop/placement.hpp"
 #include "platform/desktop/x11_window.hpp"
@@ -30,8 +32,14 @@ class WindowPlacer {
   void place();
   // Places it again once GDK has settled (on the next idle).
   void placeSoon();
-  // A left press on the window: the window manager moves it from here on.
+  // A left press on the window: the window manager moves it from here on
+  // (under Xwayland the window moves itself, through dragMotion and
+  // dragRelease).
   void startDrag(const GdkEventButton* event);
+  // The pointer moved or the button came up during a drag the window moves
+  // itself: false when none is under way.
+  bool dragMotion(double xRoot, double yRoot);
+  bool dragRelease(double xRoot, double yRoot);
 
  private:
   GdkMonitor* chosenMonitor() const;
@@ -45,6 +53,7 @@ class WindowPlacer {
   std::function<Size()> size_;
   std::function<void(double, double)> dragged_;
   DragMemory drag_;
+  std::optional<std::pair<double, double>> grab_;  // the pointer's offset in a drag the window moves itself
   guint pollTimer_ = 0;
   guint placeIdle_ = 0;
   gulong addedHandler_ = 0, removedHandler_ = 0, monitorsHandler_ = 0, sizeHandler_ = 0;

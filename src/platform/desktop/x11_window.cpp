@@ -1,7 +1,10 @@
 #include "platform/desktop/x11_window.hpp"
 
+#include <X11/Xatom.h>
 #include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
+
+#include <cstring>
 
 #include <cmath>
 #include <memory>
@@ -44,17 +47,150 @@ RegionPtr roundedRegion(Size size, double radius, int scale) {
 
 }  // namespace
 
+// KWin lifts desktop windows above every other window while it shows the
+// desktop, and with them the windows that belong to a desktop window's
+// group, transients kept above it. A widget transient for the desktop's own
+// window is therefore still shown with Show Desktop on, and stays above the
+// desktop window when that is raised by a click; otherwise it is a utility
+// window kept below like any other.
+namespace {
+
+bool underKWin(GtkWidget* window) {
+  const char* name = gdk_x11_screen_get_window_manager_name(gtk_widget_get_screen(window));
+  return name && std::strcmp(name, "KWin") == 0;
+}
+
+// The managed window of type DESKTOP that holds the point, else the first
+// one; 0 when there is none.
+Window desktopWindowAt(Display* x, int px, int py) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_CLIENT_LIST", False), 0, 4096, False, XA_WINDOW,
+                         &type, &format, &count, &after, &data) != Success ||
+      !data)
+    return 0;
+  const Atom desktopType = XInternAtom(x, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+  const Atom typeAtom = XInternAtom(x, "_NET_WM_WINDOW_TYPE", False);
+  Window first = 0, holding = 0;
+  const auto* windows = reinterpret_cast<const Window*>(data);
+  for (unsigned long i = 0; i < count && !holding; ++i) {
+    unsigned long n = 0;
+    unsigned char* types = nullptr;
+    bool desktop = false;
+    if (XGetWindowProperty(x, windows[i], typeAtom, 0, 16, False, XA_ATOM, &type, &format, &n, &after, &types) ==
+            Success &&
+        types) {
+      for (unsigned long j = 0; j < n; ++j) desktop = desktop || reinterpret_cast<const Atom*>(types)[j] == desktopType;
+      XFree(types);
+    }
+    if (!desktop) continue;
+    if (!first) first = windows[i];
+    Window root = 0, child = 0;
+    int wx = 0, wy = 0, rx = 0, ry = 0;
+    unsigned int w = 0, h = 0, border = 0, depth = 0;
+    if (XGetGeometry(x, windows[i], &root, &wx, &wy, &w, &h, &border, &depth) &&
+        XTranslateCoordinates(x, windows[i], root, 0, 0, &rx, &ry, &child) && px >= rx && py >= ry &&
+        px < rx + int(w) && py < ry + int(h))
+      holding = windows[i];
+  }
+  XFree(data);
+  return holding ? holding : first;
+}
+
+// Makes the window transient for the desktop window under it (or for none).
+void tieToDesktop(GtkWidget* window) {
+  GdkWindow* gdkWindow = gtk_widget_get_window(window);
+  if (!gdkWindow) return;
+  Display* x = GDK_DISPLAY_XDISPLAY(gtk_widget_get_display(window));
+  const Window xid = GDK_WINDOW_XID(gdkWindow);
+  int wx = 0, wy = 0;
+  gdk_window_get_root_origin(gdkWindow, &wx, &wy);
+  const Window desktop = underKWin(window) ? desktopWindowAt(x, wx + gdk_window_get_width(gdkWindow) / 2,
+                                                             wy + gdk_window_get_height(gdkWindow) / 2)
+                                           : 0;
+  Window current = 0;
+  if (!XGetTransientForHint(x, xid, &current)) current = 0;
+  if (current == desktop) return;
+  if (desktop)
+    XSetTransientForHint(x, xid, desktop);
+  else
+    XDeleteProperty(x, xid, XA_WM_TRANSIENT_FOR);
+}
+
+GdkFilterReturn onClientList(GdkXEvent* native, GdkEvent*, gpointer window) {
+  const auto* event = static_cast<const XEvent*>(native);
+  GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window));
+  if (event->type == PropertyNotify &&
+      event->xproperty.atom == gdk_x11_get_xatom_by_name_for_display(display, "_NET_CLIENT_LIST"))
+    tieToDesktop(GTK_WIDGET(window));
+  return GDK_FILTER_CONTINUE;
+}
+
+// _NET_WM_USER_TIME: now, rather than 0 (which focus-on-map false writes).
+// KWin takes 0 as "refuse activation" and then marks a new ordinary or
+// utility window as demanding attention; with a fresh time it lets the
+// window map without that, and gives it no focus (it takes none).
+void onRealize(GtkWidget* window, gpointer) {
+  if (!GDK_IS_X11_DISPLAY(gtk_widget_get_display(window))) return;
+  GdkWindow* gdkWindow = gtk_widget_get_window(window);
+  gdk_x11_window_set_user_time(gdkWindow, gdk_x11_get_server_time(gdkWindow));
+}
+
+// States GTK has no call for, asked of the window manager once mapped
+// (GTK rewrites _NET_WM_STATE when it maps the window).
+gboolean onMapped(GtkWidget* window, GdkEvent*, gpointer) {
+  GdkDisplay* display = gtk_widget_get_display(window);
+  if (!GDK_IS_X11_DISPLAY(display)) return FALSE;
+  Display* x = GDK_DISPLAY_XDISPLAY(display);
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = GDK_WINDOW_XID(gtk_widget_get_window(window));
+  e.xclient.message_type = XInternAtom(x, "_NET_WM_STATE", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = 1;  // add
+  e.xclient.data.l[1] = long(XInternAtom(x, "_KDE_NET_WM_STATE_SKIP_SWITCHER", False));
+  e.xclient.data.l[3] = 1;  // from an application
+  XSendEvent(x, DefaultRootWindow(x), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+  tieToDesktop(window);
+  return FALSE;
+}
+
+void onDestroy(GtkWidget* window, gpointer) {
+  if (!GDK_IS_X11_DISPLAY(gtk_widget_get_display(window))) return;
+  gdk_window_remove_filter(gdk_screen_get_root_window(gtk_widget_get_screen(window)), onClientList, window);
+}
+
+}  // namespace
+
+bool isXwayland(GdkDisplay* display) {
+  if (!GDK_IS_X11_DISPLAY(display)) return false;
+  for (int i = 0; i < gdk_display_get_n_monitors(display); ++i) {
+    const char* model = gdk_monitor_get_model(gdk_display_get_monitor(display, i));
+    if (model && g_str_has_prefix(model, "XWAYLAND")) return true;
+  }
+  return false;
+}
+
 void setDesktopHints(GtkWindow* window) {
   // A utility window kept below: openbox (and other EWMH window managers)
   // keep it under normal windows and out of the window switcher, and,
-  // unlike a desktop-type window, still let a person move it.
+  // unlike a desktop-type window, still let a person move it (KWin moves
+  // no DESKTOP or DOCK window).
   gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_UTILITY);
   gtk_window_set_keep_below(window, TRUE);
   gtk_window_stick(window);
   gtk_window_set_skip_taskbar_hint(window, TRUE);
   gtk_window_set_skip_pager_hint(window, TRUE);
   gtk_window_set_accept_focus(window, FALSE);
-  gtk_window_set_focus_on_map(window, FALSE);
+  GtkWidget* widget = GTK_WIDGET(window);
+  g_signal_connect(widget, "realize", G_CALLBACK(onRealize), nullptr);
+  g_signal_connect(widget, "map-event", G_CALLBACK(onMapped), nullptr);
+  g_signal_connect(widget, "destroy", G_CALLBACK(onDestroy), nullptr);
+  GdkWindow* root = gdk_screen_get_root_window(gtk_widget_get_screen(widget));
+  gdk_window_set_events(root, GdkEventMask(gdk_window_get_events(root) | GDK_PROPERTY_CHANGE_MASK));
+  gdk_window_add_filter(root, onClientList, widget);
 }
 
 void updateShape(GtkWidget* window, Size size, double cornerRadius) {

@@ -27,6 +27,10 @@ void updateShape(GtkWidget* window, Size size, double cornerRadius);
 bool paintNow(GtkWidget* window, GtkWidget* area, const cairo_rectangle_int_t& damage,
               const std::function<void(cairo_t*)>& paint);
 
+// Whether the X display is Xwayland (a Wayland compositor's X server): its
+// RandR outputs, GDK's monitor models, are named XWAYLAND<n>.
+bool isXwayland(GdkDisplay* display);
+
 // Calls `changed` when the window manager sets a new work area
 // (_NET_WORKAREA on the root window), for as long as it lives.
 class WorkAreaWatch {
