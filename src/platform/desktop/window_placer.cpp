@@ -133,6 +133,7 @@ bool WindowPlacer::dragRelease(double xRoot, double yRoot) {
     placement_.dragged = *place;
     if (dragged_) dragged_(place->x, place->y);
   }
+  x11::tieToDesktop(GTK_WIDGET(window_));
   return true;
 }
 
@@ -151,6 +152,7 @@ gboolean WindowPlacer::onPoll(gpointer self) {
       // Where it was let go is where it goes from now on, also on a new monitor layout.
       placer->placement_.dragged = *place;
       if (placer->dragged_) placer->dragged_(place->x, place->y);
+      x11::tieToDesktop(GTK_WIDGET(placer->window_));
     }
     going = placer->drag_.dragging();
   });

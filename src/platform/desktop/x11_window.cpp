@@ -99,10 +99,11 @@ Window desktopWindowAt(Display* x, int px, int py) {
   return holding ? holding : first;
 }
 
-// Makes the window transient for the desktop window under it (or for none).
+}  // namespace
+
 void tieToDesktop(GtkWidget* window) {
   GdkWindow* gdkWindow = gtk_widget_get_window(window);
-  if (!gdkWindow) return;
+  if (!gdkWindow || !GDK_IS_X11_DISPLAY(gtk_widget_get_display(window))) return;
   Display* x = GDK_DISPLAY_XDISPLAY(gtk_widget_get_display(window));
   const Window xid = GDK_WINDOW_XID(gdkWindow);
   int wx = 0, wy = 0;
@@ -118,6 +119,8 @@ void tieToDesktop(GtkWidget* window) {
   else
     XDeleteProperty(x, xid, XA_WM_TRANSIENT_FOR);
 }
+
+namespace {
 
 GdkFilterReturn onClientList(GdkXEvent* native, GdkEvent*, gpointer window) {
   const auto* event = static_cast<const XEvent*>(native);

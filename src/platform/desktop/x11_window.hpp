@@ -27,6 +27,13 @@ void updateShape(GtkWidget* window, Size size, double cornerRadius);
 bool paintNow(GtkWidget* window, GtkWidget* area, const cairo_rectangle_int_t& damage,
               const std::function<void(cairo_t*)>& paint);
 
+// Under KWin, makes the window transient for the desktop window under it
+// (Plasma has one per screen), which KWin lifts with its group while it
+// shows the desktop; elsewhere, or with no desktop window, for none.
+// setDesktopHints ties it when it maps and when windows come and go; a drag
+// to another screen ties it again.
+void tieToDesktop(GtkWidget* window);
+
 // Whether the X display is Xwayland (a Wayland compositor's X server): its
 // RandR outputs, GDK's monitor models, are named XWAYLAND<n>.
 bool isXwayland(GdkDisplay* display);
