@@ -136,9 +136,40 @@ GdkFilterReturn onClientList(GdkXEvent* native, GdkEvent*, gpointer window) {
 // utility window as demanding attention; with a fresh time it lets the
 // window map without that, and gives it no focus (it takes none).
 void onRealize(GtkWidget* window, gpointer) {
-  if (!GDK_IS_X11_DISPLAY(gtk_widget_get_display(window))) return;
+  GdkDisplay* display = gtk_widget_get_display(window);
+  if (!GDK_IS_X11_DISPLAY(display)) return;
   GdkWindow* gdkWindow = gtk_widget_get_window(window);
   gdk_x11_window_set_user_time(gdkWindow, gdk_x11_get_server_time(gdkWindow));
+  Display* x = GDK_DISPLAY_XDISPLAY(display);
+  const Window xid = GDK_WINDOW_XID(gdkWindow);
+  // GDK always offers WM_TAKE_FOCUS, and declines the focus when it comes.
+  // xfwm4 counts a window offering it as focusable whatever its input hint:
+  // its Alt-Tab then lists the widget once it lists skip-taskbar windows.
+  // Without it the window takes no input at all (ICCCM's "no input").
+  Atom* protocols = nullptr;
+  int count = 0;
+  if (XGetWMProtocols(x, xid, &protocols, &count)) {
+    const Atom takeFocus = gdk_x11_get_xatom_by_name_for_display(display, "WM_TAKE_FOCUS");
+    std::vector<Atom> kept;
+    for (int i = 0; i < count; ++i)
+      if (protocols[i] != takeFocus) kept.push_back(protocols[i]);
+    XFree(protocols);
+    XSetWMProtocols(x, xid, kept.data(), int(kept.size()));
+  }
+  // Moved and closed, never minimized (nor maximized or resized): icewm's
+  // Show Desktop minimizes every window down to its Below layer that can be.
+  gdk_window_set_functions(gdkWindow, GdkWMFunction(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
+  // icewm's Alt-Tab and window list show every window its options do not
+  // leave out; a client hands it options for its class on the root window,
+  // as "class\0option\0value\0" triples that icewm reads and deletes.
+  static constexpr char kIcewmOptions[] =
+      "corvane-widget\0ignoreQuickSwitch\0"
+      "1\0"
+      "corvane-widget\0ignoreWinList\0"
+      "1\0";
+  const Atom options = gdk_x11_get_xatom_by_name_for_display(display, "_ICEWM_WINOPTHINT");
+  XChangeProperty(x, DefaultRootWindow(x), options, options, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(kIcewmOptions), int(sizeof kIcewmOptions - 1));
 }
 
 // States GTK has no call for, asked of the window manager once mapped
