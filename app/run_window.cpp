@@ -73,6 +73,10 @@ void runWindows(const WindowRunOptions& o) {
   }
   gdk_set_program_class("corvane-widget");  // after GTK's start, which sets its own
   watchDisplayLoss(displayLost);
+  if (gnomeDesktopIconsOn())
+    std::cerr << "corvane-widget: GNOME's desktop icons lie over the widget: it shows through them, but clicks, "
+                 "drags and its menu reach the icons; `corvane-widget run --family F --position P` places it, and "
+                 "`corvane-widget reload` reloads it\n";
 
   // One window per family per user: a process already showing widgets is
   // asked to show these; this one opens only what none of them took.

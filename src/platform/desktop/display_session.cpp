@@ -136,6 +136,23 @@ DisplayKind displayKind() {
   return DisplayKind::other;
 }
 
+bool gnomeDesktopIconsOn() {
+  GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  if (!bus) return false;
+  GVariant* reply =
+      g_dbus_connection_call_sync(bus, "org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Extensions",
+                                  "GetExtensionInfo", g_variant_new("(s)", "ding@rastersoft.com"),
+                                  G_VARIANT_TYPE("(a{sv})"), G_DBUS_CALL_FLAGS_NO_AUTO_START, 2000, nullptr, nullptr);
+  g_object_unref(bus);
+  if (!reply) return false;  // not GNOME Shell
+  GVariant* info = g_variant_get_child_value(reply, 0);
+  double state = 0;
+  const bool known = g_variant_lookup(info, "state", "d", &state);
+  g_variant_unref(info);
+  g_variant_unref(reply);
+  return known && state == 1;  // the shell's ExtensionState.ENABLED
+}
+
 int monitorScale(const std::optional<int>& monitor) {
   GdkDisplay* d = gdk_display_get_default();
   GdkMonitor* m = nullptr;

@@ -46,6 +46,11 @@ DisplayOpened openDisplay(double patience);
 // What the open display is.
 DisplayKind displayKind();
 
+// Whether GNOME Shell's desktop-icons extension is on: its transparent
+// window lies over the whole work area, above a window kept below, and
+// takes the pointer (clicks, drags, the menu) from the widget.
+bool gnomeDesktopIconsOn();
+
 // The scale of monitor `monitor` (none or gone: the primary, else the first).
 int monitorScale(const std::optional<int>& monitor);
 

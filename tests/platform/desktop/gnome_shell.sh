@@ -408,6 +408,7 @@ stop_widget
 rm -rf "$work/config"
 run_widget x11
 desktop_checks "X11 on GNOME"
+check "X11 on GNOME: says nothing of desktop icons" bash -c '! grep -q "desktop icons" "$1"' _ "$work/run.err"
 pointer_checks "X11 on GNOME"
 stop_shell
 
@@ -421,6 +422,7 @@ run_widget x11
 icons_below() { local s; s=$(cv 'stack()'); detail=$s; [[ $s == *"Corvane today:"*"@!"* ]]; }
 if icons_below; then echo "note: with icons: the widget is below the icons' window: $(cv 'stack()')"; fi
 desktop_checks "X11 with icons"
+check "X11 with icons: says the icons take the pointer" grep -q "desktop icons lie over the widget" "$work/run.err"
 pointer_checks "X11 with icons"
 stop_shell
 
