@@ -97,16 +97,16 @@ std::string zshOptionSpec(const OptionReference& o) {
                     std::find(o.names.begin(), o.names.end(), "--version") != o.names.end();
   // --help and --version end the command line; an option with two names is
   // not offered again under the other; a repeatable one is offered again.
-  std::string spec = ends                 ? "'(- : *)'"
-                     : o.repeatable       ? "'*'"
-                     : o.names.size() > 1 ? "'(" + join(o.names, " ") + ")'"
-                                          : "";
+  std::string pattern = ends                 ? "'(- : *)'"
+                        : o.repeatable       ? "'*'"
+                        : o.names.size() > 1 ? "'(" + join(o.names, " ") + ")'"
+                                             : "";
   std::string rest = (o.takesValue() ? "=" : "") + std::string("[") + zshDescription(o.description) + "]";
   if (o.takesValue()) {
     rest += ":" + zshDescription(o.bareName()) + ":";
     rest += o.choices.empty() ? "_files" : "(" + choiceWords(o) + ")";
   }
-  return spec + names + shellQuoted(rest);
+  return pattern + names + shellQuoted(rest);
 }
 
 void zshArguments(std::string& out, const CommandReference& c, const std::string& indent) {

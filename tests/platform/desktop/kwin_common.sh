@@ -131,3 +131,24 @@ shows_widget() {  # label [first column]
   return 1
 }
 pixel() { convert "$work/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+
+# On another virtual desktop, then with Show Desktop turned on (left on).
+workspace_and_show_desktop_checks() {
+  # Another virtual desktop.
+  kwin_js <<<'workspace.currentDesktop = 2;' >/dev/null
+  sleep 0.3
+  check "shown on virtual desktop 2" shows_widget desktop-2
+  kwin_js <<<'workspace.currentDesktop = 1;' >/dev/null
+  sleep 0.3
+
+  # Show Desktop: the desktop window is lifted above every ordinary window.
+  kwin_js <<<'workspace.slotToggleShowDesktop();' >/dev/null
+  showing() { gdbus call --session -d org.kde.KWin -o /KWin -m org.freedesktop.DBus.Properties.Get org.kde.KWin showingDesktop | grep -q true; }
+  until_ok 5 showing || fail "Show Desktop did not turn on"
+  sleep 0.5
+  refresh
+  echo "   $state"
+  check "shown with Show Desktop on (above the desktop window)" above_desktop
+  check "shown with Show Desktop on (pixels)" shows_widget show-desktop
+  check "not active with Show Desktop on" has active=false
+}

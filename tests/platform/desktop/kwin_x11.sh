@@ -97,23 +97,7 @@ check "not active after a script activates it" has active=false
 check "not demanding attention after a click and an activation" has demandsAttention=false
 check "still below the ordinary window after a click" below_normal
 
-# Another virtual desktop.
-kwin_js <<<'workspace.currentDesktop = 2;' >/dev/null
-sleep 0.3
-check "shown on virtual desktop 2" shows_widget desktop-2
-kwin_js <<<'workspace.currentDesktop = 1;' >/dev/null
-sleep 0.3
-
-# Show Desktop: the desktop window is lifted above every ordinary window.
-kwin_js <<<'workspace.slotToggleShowDesktop();' >/dev/null
-showing() { gdbus call --session -d org.kde.KWin -o /KWin -m org.freedesktop.DBus.Properties.Get org.kde.KWin showingDesktop | grep -q true; }
-until_ok 5 showing || fail "Show Desktop did not turn on"
-sleep 0.5
-refresh
-echo "   $state"
-check "shown with Show Desktop on (above the desktop window)" above_desktop
-check "shown with Show Desktop on (pixels)" shows_widget show-desktop
-check "not active with Show Desktop on" has active=false
+workspace_and_show_desktop_checks
 xdotool mousemove 200 700 click 1  # the desktop window, raised on a click
 sleep 0.5
 check "shown with Show Desktop on after a click on the desktop" shows_widget show-desktop-click
