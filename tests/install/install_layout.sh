@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # An installation as a packager makes one (DESTDIR): the program, its window
-# program, the autostart entry and the user unit in their places, the entries
-# naming the installed program, and a windowed `run` reaching the window
-# program from the installed command line (it says there is no display).
+# program, the snapshot schema, the autostart entry and the user unit in
+# their places, the entries naming the installed program, and a windowed
+# `run` reaching the window program from the installed command line (it says
+# there is no display).
 # Usage: install_layout.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -14,8 +15,9 @@ HOME=/nonexistent DESTDIR=$dest cmake --install "$build" --prefix /opt/corvane >
   { cat "$dest.log" >&2; rm -f "$dest.log"; fail "cmake --install failed"; }
 rm -f "$dest.log"
 root=$dest/opt/corvane
-for f in bin/corvane-widget libexec/corvane-widget/corvane-widget-window lib/systemd/user/corvane-widget.service; do
-  [[ -x $root/$f || ( $f == *.service && -f $root/$f ) ]] || fail "$f is not installed"
+for f in bin/corvane-widget libexec/corvane-widget/corvane-widget-window lib/systemd/user/corvane-widget.service \
+  share/corvane-widget/snapshot.schema.json; do
+  [[ -x $root/$f || ( $f != bin/* && $f != libexec/* && -f $root/$f ) ]] || fail "$f is not installed"
 done
 [[ -f $dest/etc/xdg/autostart/corvane-widget.desktop ]] || fail "no autostart entry"
 grep -q "^Exec=/opt/corvane/bin/corvane-widget run" "$dest/etc/xdg/autostart/corvane-widget.desktop" ||
