@@ -18,6 +18,7 @@ int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv, const Wi
   addDataCommands(app);
   addViewCommands(app, bundle);
   addRenderCommand(app);
+  addGalleryCommand(app);
   addRunCommands(app, windows);
   try {
     app.parse(argc, argv);
