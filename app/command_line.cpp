@@ -22,6 +22,7 @@ std::unique_ptr<CLI::App> makeCommandLine(const CorvaneWidgets& bundle, const Wi
   addDataCommands(*app);
   addViewCommands(*app, bundle);
   addRenderCommand(*app);
+  addGalleryCommand(*app);
   addRunCommands(*app, windows);
   app->add_subcommand("version", "Print the program's version")->callback([version] { std::cout << version << '\n'; });
   return app;

@@ -169,5 +169,42 @@ TEST(CommandLine, RenderPrintsEachWrittenPathInFamilyOrder) {
   EXPECT_EQ(r.out, out + "/widget-small.svg\n" + out + "/widget-medium.svg\n" + out + "/widget-large.svg\n");
 }
 
+TEST(CommandLine, GalleryWritesTheSheetInTheFormatItsNameEndsIn) {
+  TempDir dir;
+  struct Case {
+    std::string out;
+    int status;
+    std::string starts;  // the file's first bytes
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {dir.file("sheet.png"), 0, "\x89PNG", ""},
+      {dir.file("sheet.PDF"), 0, "%PDF-", ""},
+      {dir.file("sheet.html"), 0, "<!DOCTYPE html>", ""},
+      {dir.file("sheet.svg"), 2, "",
+       "corvane-widget: " + dir.file("sheet.svg") + ": a sheet is written as .png, .pdf or .html\n"},
+      {dir.file("missing/sheet.png"), 2, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.out);
+    Outcome r = run("gallery --sample --now 1765208700 --locale en_US --timezone UTC --out " + c.out, dir);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    if (c.status != 0) {
+      EXPECT_TRUE(r.out.empty());
+      if (!c.err.empty()) {
+        EXPECT_EQ(r.err, c.err);
+      }
+      EXPECT_FALSE(std::filesystem::exists(c.out));
+      continue;
+    }
+    EXPECT_EQ(r.out, c.out + "\n");
+    std::ifstream in(c.out, std::ios::binary);
+    std::string bytes(c.starts.size(), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    EXPECT_EQ(bytes, c.starts);
+  }
+  EXPECT_EQ(run("gallery --sample", dir).err, "--out is required\nRun with --help for more information.\n");
+}
+
 }  // namespace
 }  // namespace corvane

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # An installation as a packager makes one (DESTDIR): the program and its
-# window program; the autostart entry, menu entry, user unit, metadata,
+# window program; the snapshot schema; the autostart entry, menu entry, user unit, metadata,
 # manual page, shell completions and icons in their places; the entries
 # naming the installed program; and a windowed `run` reaching the window
 # program from the installed command line (it says there is no display).
@@ -21,6 +21,7 @@ root=$dest/opt/corvane
 for f in bin/corvane-widget libexec/corvane-widget/corvane-widget-window; do
   [[ -x $root/$f ]] || fail "$f is not installed"
 done
+[[ -f $root/share/corvane-widget/snapshot.schema.json ]] || fail "the snapshot schema is not installed"
 if [[ $assets == ON ]]; then
   files=(lib/systemd/user/corvane-widget.service share/applications/$kind.desktop
     share/metainfo/$kind.metainfo.xml share/man/man1/corvane-widget.1.gz
