@@ -1,12 +1,22 @@
 # Shared by kwin_x11.sh and kwin_wayland.sh; sourced, not run. Expects
-# $bin, $snapshot, $work, $session (x11 or wayland), common.sh sourced, and
-# pids=() with a cleanup trap.
+# $bin, $snapshot, $here, $session (x11 or wayland) and common.sh sourced.
+# Makes the work folder, whose processes (pids) end with the script, and
+# builds the stand-in desktop and normal windows into it.
 
 now=1700000000
 wallpaper='#0000ff'  # the stand-in desktop window's colour
 margin=24
 width=364 height=170  # the medium family at scale 1
 failures=0
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  [[ -n ${KEEP_WORK:-} ]] && echo "kept $work" || rm -rf "$work"
+}
+trap cleanup EXIT
 
 say_fail() {
   echo "FAIL: $*"
@@ -152,3 +162,5 @@ workspace_and_show_desktop_checks() {
   check "shown with Show Desktop on (pixels)" shows_widget show-desktop
   check "not active with Show Desktop on" has active=false
 }
+
+cc -O1 -o "$work/standin" "$here/kwin_standin.c" $(pkg-config --cflags --libs gtk+-3.0) || fail "could not build the stand-in windows"

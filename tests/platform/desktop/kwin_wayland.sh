@@ -27,17 +27,7 @@ fi
 started=$SECONDS
 session=wayland
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  [[ -n ${KEEP_WORK:-} ]] && echo "kept $work" || rm -rf "$work"
-}
-trap cleanup EXIT
 source "$here/kwin_common.sh"
-
-cc -O1 -o "$work/standin" "$here/kwin_standin.c" $(pkg-config --cflags --libs gtk+-3.0) || fail "could not build the stand-in windows"
 wayland-scanner client-header "$fake_input_xml" "$work/fake-input-client.h"
 wayland-scanner private-code "$fake_input_xml" "$work/fake-input.c"
 cc -O1 -I"$work" -o "$work/fake_input" "$here/kwin_fake_input.c" "$work/fake-input.c" $(pkg-config --cflags --libs wayland-client) ||

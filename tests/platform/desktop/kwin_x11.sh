@@ -19,17 +19,7 @@ require_tools Xvfb kwin_x11 dbus-daemon gdbus xprop xwininfo xdotool import conv
 started=$SECONDS
 session=x11
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  [[ -n ${KEEP_WORK:-} ]] && echo "kept $work" || rm -rf "$work"
-}
-trap cleanup EXIT
 source "$here/kwin_common.sh"
-
-cc -O1 -o "$work/standin" "$here/kwin_standin.c" $(pkg-config --cflags --libs gtk+-3.0) || fail "could not build the stand-in windows"
 start_session
 Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp -noreset 9>"$work/displayfd" 2>"$work/xvfb.log" &
 pids+=("$!")
