@@ -23,7 +23,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {  # with what the last widget said, which names a sanitizer's finding
+  echo "FAIL: $*" >&2
+  tail -40 "$work/run.err" >&2 2>/dev/null || true
+  exit 1
+}
 
 
 start_x() {  # starts Xvfb (and openbox) with the wallpaper; sets DISPLAY
