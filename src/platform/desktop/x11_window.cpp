@@ -21,6 +21,29 @@ struct RegionDestroy {
 };
 using RegionPtr = std::unique_ptr<cairo_region_t, RegionDestroy>;
 
+// Every request of ours runs inside one: a window listed by the window
+// manager may be gone by the time it is asked about (BadWindow), and GDK's
+// default handler ends the process on any X error. Errors in the scope are
+// waited for and dropped when it closes; `failed()` tells whether any came.
+class ErrorTrap {
+ public:
+  explicit ErrorTrap(GdkDisplay* display) : display_(display) { gdk_x11_display_error_trap_push(display_); }
+  ~ErrorTrap() {
+    if (display_) gdk_x11_display_error_trap_pop_ignored(display_);
+  }
+  ErrorTrap(const ErrorTrap&) = delete;
+  ErrorTrap& operator=(const ErrorTrap&) = delete;
+  // Closes the scope now (a round trip) and tells whether a request failed.
+  bool failed() {
+    const bool any = gdk_x11_display_error_trap_pop(display_) != 0;
+    display_ = nullptr;
+    return any;
+  }
+
+ private:
+  GdkDisplay* display_;
+};
+
 // The rounded rectangle's pixels at `scale`: where alpha is at least half,
 // so the shape keeps what the painter's antialiased edge mostly covers.
 RegionPtr roundedRegion(Size size, double radius, int scale) {
@@ -104,6 +127,7 @@ Window desktopWindowAt(Display* x, int px, int py) {
 void tieToDesktop(GtkWidget* window) {
   GdkWindow* gdkWindow = gtk_widget_get_window(window);
   if (!gdkWindow || !GDK_IS_X11_DISPLAY(gtk_widget_get_display(window))) return;
+  ErrorTrap trap(gtk_widget_get_display(window));
   Display* x = GDK_DISPLAY_XDISPLAY(gtk_widget_get_display(window));
   const Window xid = GDK_WINDOW_XID(gdkWindow);
   int wx = 0, wy = 0;
@@ -139,6 +163,7 @@ void onRealize(GtkWidget* window, gpointer) {
   GdkDisplay* display = gtk_widget_get_display(window);
   if (!GDK_IS_X11_DISPLAY(display)) return;
   GdkWindow* gdkWindow = gtk_widget_get_window(window);
+  ErrorTrap trap(display);
   gdk_x11_window_set_user_time(gdkWindow, gdk_x11_get_server_time(gdkWindow));
   Display* x = GDK_DISPLAY_XDISPLAY(display);
   const Window xid = GDK_WINDOW_XID(gdkWindow);
@@ -177,6 +202,7 @@ void onRealize(GtkWidget* window, gpointer) {
 gboolean onMapped(GtkWidget* window, GdkEvent*, gpointer) {
   GdkDisplay* display = gtk_widget_get_display(window);
   if (!GDK_IS_X11_DISPLAY(display)) return FALSE;
+  ErrorTrap trap(display);
   Display* x = GDK_DISPLAY_XDISPLAY(display);
   XEvent e{};
   e.xclient.type = ClientMessage;
@@ -231,6 +257,7 @@ void updateShape(GtkWidget* window, Size size, double cornerRadius) {
   GdkWindow* gdkWindow = gtk_widget_get_window(window);
   GdkDisplay* display = gtk_widget_get_display(window);
   if (!gdkWindow || !GDK_IS_X11_DISPLAY(display)) return;
+  ErrorTrap trap(display);
   Display* x = GDK_DISPLAY_XDISPLAY(display);
   const Window xid = GDK_WINDOW_XID(gdkWindow);
   if (gdk_screen_is_composited(gtk_widget_get_screen(window))) {
