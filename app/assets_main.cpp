@@ -124,7 +124,7 @@ std::map<std::string, std::string> widgetValues() {
 }
 
 std::string fill(const std::string& templatePath, const std::vector<std::string>& definitions) {
-  FileRead read = readRegularFile(templatePath);
+  FileRead read = readRegularFile(templatePath, std::size_t(1) << 20);
   if (!read.bytes) throw CommandFailure(kExitUsage, templatePath + ": " + read.reason);
   std::map<std::string, std::string> values = widgetValues();
   for (const std::string& d : definitions) {

@@ -37,7 +37,7 @@ void runTimeline(bool preview) {
 }  // namespace
 
 Snapshot readSnapshotArgument(const std::string& file) {
-  FileRead read = file == "-" ? readStandardInput() : readRegularFile(file);
+  FileRead read = file == "-" ? readStandardInput(Store::kMaxFileBytes) : readRegularFile(file, Store::kMaxFileBytes);
   if (!read.bytes) throw CommandFailure(kExitUsage, file + ": " + read.reason);
   Decoded decoded = decodeSnapshot(*read.bytes, read.bytes->capacity());
   if (!decoded) throw CommandFailure(kExitInvalid, file + ": " + decoded.error.describe());

@@ -58,7 +58,7 @@ std::optional<Snapshot> Store::loadFrom(const std::string& path) {
   // Growing pauses, so that later reads fall at moments apart from the first.
   auto pause = std::chrono::microseconds(500);
   for (;;) {
-    FileRead read = readRegularFile(path);
+    FileRead read = readRegularFile(path, kMaxFileBytes);
     if (!read.bytes) return std::nullopt;  // missing or not a regular file: nothing to wait for
     const bool last = SteadyClock::now() >= deadline;
     if (!read.changed) {

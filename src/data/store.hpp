@@ -3,6 +3,7 @@
 // The store never writes, creates, locks or watches the file: every load reads
 // it from scratch.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,9 @@ class Store {
 
   // The fixed place of the file below the home directory.
   static constexpr const char* kRelativePath = "/Library/Application Support/Corvane/widget.json";
+  // A larger file is not read at all (it is no data): real snapshots are a
+  // few kilobytes, and reading gigabytes would stall the host for seconds.
+  static constexpr std::size_t kMaxFileBytes = std::size_t(32) << 20;
 
   // The snapshot file's absolute path: the user database's home directory of
   // the real user id, followed by kRelativePath. HOME plays no part. Absent

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -67,9 +68,9 @@ struct TemporaryFile {
   bool kept = false;
 };
 
-FileRead readAll(int fd, std::size_t sizeHint) {
+FileRead readAll(int fd, std::size_t sizeHint, std::size_t limit) {
   std::string bytes;
-  bytes.reserve(sizeHint + kFileReadSlack);
+  bytes.reserve(std::min(sizeHint, limit) + kFileReadSlack);
   char buf[65536];
   for (;;) {
     ssize_t n = ::read(fd, buf, sizeof buf);
@@ -78,6 +79,7 @@ FileRead readAll(int fd, std::size_t sizeHint) {
       if (errno == EINTR) continue;
       return {std::nullopt, systemReason(errno)};
     }
+    if (static_cast<std::size_t>(n) > limit - bytes.size()) return {std::nullopt, tooLargeReason(limit)};
     bytes.append(buf, static_cast<std::size_t>(n));
   }
   return {std::move(bytes), {}};
@@ -97,7 +99,12 @@ bool writeAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-FileRead readRegularFile(const std::string& path) {
+std::string tooLargeReason(std::size_t limit, std::optional<std::size_t> size) {
+  return "too large to read" + (size ? " (" + std::to_string(*size) + " bytes)" : std::string()) + ": at most " +
+         std::to_string(limit) + " bytes are read";
+}
+
+FileRead readRegularFile(const std::string& path, std::size_t limit) {
   // O_NONBLOCK keeps open() of a FIFO from waiting for a writer.
   int raw = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (raw < 0) return {std::nullopt, systemReason(errno)};
@@ -106,7 +113,9 @@ FileRead readRegularFile(const std::string& path) {
   if (::fstat(raw, &before) != 0) return {std::nullopt, systemReason(errno)};
   if (S_ISDIR(before.st_mode)) return {std::nullopt, systemReason(EISDIR)};
   if (!S_ISREG(before.st_mode)) return {std::nullopt, "Not a regular file"};
-  FileRead read = readAll(raw, static_cast<std::size_t>(before.st_size));
+  const auto size = static_cast<std::size_t>(before.st_size);
+  if (size > limit) return {std::nullopt, tooLargeReason(limit, size)};
+  FileRead read = readAll(raw, size, limit);
   if (!read.bytes) return read;
   // A writer may have rewritten the file in place while it was read, or
   // renamed another file over the path (this descriptor still reads the old).
@@ -120,15 +129,35 @@ FileRead readRegularFile(const std::string& path) {
   return read;
 }
 
-FileRead readStandardInput() { return readAll(STDIN_FILENO, 0); }
+FileRead readStandardInput(std::size_t limit) { return readAll(STDIN_FILENO, 0, limit); }
 
-std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes, Durability durability) {
+std::string writeTarget(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::path at(path);
+  // As many links as the kernel follows; a longer chain (a loop) is left to
+  // the rename, which then fails with the system's reason.
+  for (int hop = 0; hop < 40; ++hop) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(at, ec)) || ec) break;
+    fs::path to = fs::read_symlink(at, ec);
+    if (ec) break;
+    at = to.is_absolute() ? to : at.parent_path() / to;
+  }
+  return at.string();
+}
+
+std::optional<std::string> writeFileAtomically(const std::string& requested, std::string_view bytes,
+                                               Durability durability) {
+  const std::string path = writeTarget(requested);
+  struct stat old {};
+  const bool exists = ::lstat(path.c_str(), &old) == 0;
+  // Renaming over a device node, a folder or a socket would replace what
+  // is not ours (as root, /dev/null with a picture).
+  if (exists && !S_ISREG(old.st_mode)) return std::string(kNotRegularFile);
   TemporaryFile tmp(path);
   if (tmp.fd < 0) return systemReason(tmp.error);
   // The file replaced keeps its permissions; the owner stays this process's.
-  struct stat old {};
-  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) && ::fchmod(tmp.fd, old.st_mode & 07777) != 0)
-    return systemReason(errno);
+  if (exists && ::fchmod(tmp.fd, old.st_mode & 07777) != 0) return systemReason(errno);
   // The rename alone keeps readers from ever seeing half a file. Surviving a
   // crash also needs the bytes on the disk before the rename, or the file can
   // come back empty. A failed close can still report a failed write, so it is

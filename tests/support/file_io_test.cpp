@@ -16,6 +16,9 @@
 namespace corvane {
 namespace {
 
+// Far above any file these tests read.
+constexpr std::size_t kTestReadLimit = std::size_t(1) << 30;
+
 using testing::currentUmask;
 using testing::TempDir;
 
@@ -37,17 +40,58 @@ TEST(FileIo, ReadsRegularFilesAndExplainsEverythingElse) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    FileRead r = readRegularFile(c.path);
+    FileRead r = readRegularFile(c.path, kTestReadLimit);
     EXPECT_EQ(r.bytes, c.bytes);
     EXPECT_EQ(r.reason, c.reason);
   }
+  // Over the limit: refused from the size, and standard input past it.
+  EXPECT_EQ(readRegularFile(dir.file("big"), 1000).reason,
+            "too large to read (300000 bytes): at most 1000 bytes are read");
+}
+
+// A link is written through to the end of its chain and stays a link;
+// anything at the path that is not a regular file is never replaced.
+TEST(FileIo, AtomicWriteFollowsLinksAndReplacesOnlyRegularFiles) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir.file("folder"));
+  dir.write("real/target", "old");
+  std::filesystem::create_symlink("real/target", dir.file("link"));
+  std::filesystem::create_symlink(dir.file("link"), dir.file("link-to-link"));
+  std::filesystem::create_symlink("real/not-yet", dir.file("dangling"));
+  std::filesystem::create_symlink("fifo", dir.file("link-to-fifo"));
+  struct Case {
+    std::string path, lands;  // lands: where the bytes are found; empty: refused
+  };
+  const std::vector<Case> cases = {
+      {dir.file("link"), dir.file("real/target")},
+      {dir.file("link-to-link"), dir.file("real/target")},
+      {dir.file("dangling"), dir.file("real/not-yet")},
+      {dir.file("fifo"), ""},
+      {dir.file("folder"), ""},
+      {dir.file("link-to-fifo"), ""},
+      {"/dev/null", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const auto error = writeFileAtomically(c.path, "new " + c.path);
+    if (c.lands.empty()) {
+      EXPECT_EQ(error, std::string(kNotRegularFile));
+      continue;
+    }
+    EXPECT_EQ(error, std::nullopt);
+    EXPECT_TRUE(std::filesystem::is_symlink(c.path));
+    EXPECT_EQ(readRegularFile(c.lands, kTestReadLimit).bytes, "new " + c.path);
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.file("fifo")));
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
 TEST(FileIo, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
   TempDir dir;
   std::string path = dir.write("out.png", "old");
   EXPECT_FALSE(writeFileAtomically(path, "new content"));
-  EXPECT_EQ(readRegularFile(path).bytes, "new content");
+  EXPECT_EQ(readRegularFile(path, kTestReadLimit).bytes, "new content");
   std::size_t files = 0;
   for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
   EXPECT_EQ(files, 1u);
@@ -92,7 +136,7 @@ TEST(FileIo, AtomicWriteKeepsTheReplacedFilesPermissions) {
       struct stat st {};
       ASSERT_EQ(::stat(path.c_str(), &st), 0);
       EXPECT_EQ(st.st_mode & 07777, mode) << std::oct << mode;
-      EXPECT_EQ(readRegularFile(path).bytes, "new");
+      EXPECT_EQ(readRegularFile(path, kTestReadLimit).bytes, "new");
     }
   }
   ::umask(before);

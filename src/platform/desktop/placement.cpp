@@ -78,7 +78,7 @@ std::string RememberedPlaces::defaultPath() {
 }
 
 void RememberedPlaces::load() {
-  FileRead read = readRegularFile(path_);
+  FileRead read = readRegularFile(path_, kMaxSettingsBytes);
   places_ = read.bytes ? parse(*read.bytes) : decltype(places_){};
 }
 

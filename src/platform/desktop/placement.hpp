@@ -3,6 +3,7 @@
 // place a person dragged it to, remembered between starts. Pure arithmetic and
 // text, so it is tested without a display.
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -11,6 +12,10 @@
 #include "platform/ui/layout/geometry.hpp"
 
 namespace corvane {
+
+// The most a file of kept places or widgets may hold: a few lines are
+// expected; a larger file is damaged and is not read.
+inline constexpr std::size_t kMaxSettingsBytes = std::size_t(64) << 10;
 
 enum class Corner { topLeft, topRight, bottomLeft, bottomRight };
 
