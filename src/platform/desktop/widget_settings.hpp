@@ -28,30 +28,37 @@ class WidgetSettings {
   explicit WidgetSettings(std::string folder);
 
   // Reads what was kept. A missing file keeps nothing (the places an older
-  // version remembered, in `places`, still count); a damaged one keeps
-  // nothing either, and says why. `families`: the names a widget can have.
+  // version remembered, in `places`, still count). Each line is read on its
+  // own: a line this version cannot read (damaged, or written by a newer
+  // one) is said, skipped, and written back as it is by save(). A file that
+  // cannot be read at all (too large, not a regular file) keeps nothing,
+  // is said, and is never replaced. `families`: the names a widget can have.
   std::optional<std::string> load(const std::vector<std::string>& families);
   const std::vector<WidgetSetting>& widgets() const { return widgets_; }
   // The place kept for a widget of `family`, or the one an older version
   // remembered for it.
   std::optional<Rect> place(std::string_view family) const;
-  // Keeps `widgets`: written atomically and synced, its folder made if need
-  // be. Returns the reason when it cannot be written.
+  // Keeps `widgets`, and the lines load() could not read after them:
+  // written atomically and synced (through a symbolic link to its target),
+  // its folder made if need be. Returns the reason when it cannot be written.
   std::optional<std::string> save(std::vector<WidgetSetting> widgets);
 
   std::string path() const;
 
-  // The file's text, and what a text holds (or why it is damaged).
-  static std::string format(const std::vector<WidgetSetting>& widgets);
+  // The file's text, and what a text holds.
+  static std::string format(const std::vector<WidgetSetting>& widgets, const std::vector<std::string>& unread = {});
   struct Parsed {
     std::vector<WidgetSetting> widgets;
-    std::string error;  // empty: the text is sound
+    std::vector<std::string> unread;  // lines not read, as they stand (comments but the header too)
+    std::string error;                // the first line not read and why; empty: every line was read
   };
   static Parsed parse(std::string_view text, const std::vector<std::string>& families);
 
  private:
   std::string folder_;
   std::vector<WidgetSetting> widgets_;
+  std::vector<std::string> unread_;
+  std::optional<std::string> unreadable_;  // why the file could not be read; it is then left alone
   RememberedPlaces older_;
 };
 

@@ -10,7 +10,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "support/temp_dir.hpp"
 
@@ -135,9 +137,10 @@ TEST(ScaleChoice, TheLargestScaleOfTheWindowsStillThere) {
   }
 }
 
-// What a person set up reads back as it was written; a damaged file is
-// refused whole, saying where.
-TEST(WidgetSettings, ReadsBackWhatWasKeptAndRefusesADamagedFile) {
+// What a person set up reads back as it was written; a line that cannot be
+// read (damaged, or a newer version's) is skipped and said, and the others
+// are kept.
+TEST(WidgetSettings, ReadsBackWhatWasKeptAndSkipsOnlyTheLinesItCannotRead) {
   const std::vector<std::string> families = {"small", "medium", "large"};
   const std::vector<std::vector<WidgetSetting>> kept = {
       {},
@@ -152,20 +155,64 @@ TEST(WidgetSettings, ReadsBackWhatWasKeptAndRefusesADamagedFile) {
   }
   struct Damaged {
     std::string text, error;
+    std::vector<WidgetSetting> widgets;
+    std::vector<std::string> unread;
   };
   const std::vector<Damaged> damaged = {
-      {"medium here\n", "line 1: a place is two finite numbers"},
-      {"medium 3\n", "line 1: a place is two finite numbers"},
-      {"# kept\nsmall\nhuge 1 2\n", "line 3: no widget is called \"huge\""},
-      {"small\nsmall 1 2\n", "line 2: a second small widget"},
-      {"large 1 2 3\n", "line 1: more than a family and a place"},
-      {"large nan 2\n", "line 1: a place is two finite numbers"},
+      {"medium here\nsmall\n", "line 1: a place is two finite numbers", {{"small", std::nullopt}}, {"medium here"}},
+      {"medium 3\n", "line 1: a place is two finite numbers", {}, {"medium 3"}},
+      {"# kept\nsmall\nhuge 1 2\n",
+       "line 3: no widget is called \"huge\"",
+       {{"small", std::nullopt}},
+       {"# kept", "huge 1 2"}},
+      {"small\nsmall 1 2\n", "line 2: a second small widget", {{"small", std::nullopt}}, {"small 1 2"}},
+      {"large 1 2 3\n", "line 1: more than a family and a place", {}, {"large 1 2 3"}},
+      {"large nan 2\n", "line 1: a place is two finite numbers", {}, {"large nan 2"}},
+      {"  \n\t# indented\nlarge 1 2\n", "", {{"large", Rect{1, 2, 0, 0}}}, {"\t# indented"}},
+      {"\x1b[2J\xff 1 2\n", "line 1: no widget is called \"\\x1B[2J\\xFF\"", {}, {"\x1b[2J\xff 1 2"}},
   };
   for (const Damaged& d : damaged) {
     const WidgetSettings::Parsed parsed = WidgetSettings::parse(d.text, families);
     EXPECT_EQ(parsed.error, d.error) << d.text;
-    EXPECT_TRUE(parsed.widgets.empty()) << d.text;
+    EXPECT_EQ(parsed.widgets, d.widgets) << d.text;
+    EXPECT_EQ(parsed.unread, d.unread) << d.text;
+    // Written back, the lines not read come after the widgets, as they were.
+    const WidgetSettings::Parsed again = WidgetSettings::parse(WidgetSettings::format(d.widgets, d.unread), families);
+    EXPECT_EQ(again.widgets, d.widgets) << d.text;
+    EXPECT_EQ(again.unread, d.unread) << d.text;
   }
+}
+
+// A file this version cannot read at all is said and never replaced; a
+// symbolic link (a dotfile manager's) is written through and stays a link.
+TEST(WidgetSettings, LeavesAnUnreadableFileAloneAndWritesThroughALink) {
+  testing::TempDir dir;
+  const std::vector<std::string> families = {"small", "medium", "large"};
+  const std::string folder = dir.file("config");
+  std::filesystem::create_directories(folder);
+  const std::string huge(kMaxSettingsBytes + 1, '#');
+  dir.write("config/widgets", huge);
+  WidgetSettings tooLarge(folder);
+  const auto said = tooLarge.load(families);
+  ASSERT_TRUE(said);
+  EXPECT_NE(said->find("too large"), std::string::npos) << *said;
+  EXPECT_TRUE(tooLarge.save({{"small", std::nullopt}}));
+  EXPECT_EQ(std::filesystem::file_size(dir.file("config/widgets")), huge.size());
+
+  std::filesystem::remove(dir.file("config/widgets"));
+  dir.write("dotfiles/widgets", "large 7 8\nfuture-family 1 2\n");
+  std::filesystem::create_symlink("../dotfiles/widgets", dir.file("config/widgets"));
+  WidgetSettings linked(folder);
+  ASSERT_TRUE(linked.load(families));  // the line a newer version wrote is said
+  EXPECT_EQ(linked.widgets(), (std::vector<WidgetSetting>{{"large", Rect{7, 8, 0, 0}}}));
+  ASSERT_EQ(linked.save({{"medium", std::nullopt}}), std::nullopt);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("config/widgets")));
+  WidgetSettings reread(folder);
+  reread.load(families);
+  EXPECT_EQ(reread.widgets(), (std::vector<WidgetSetting>{{"medium", std::nullopt}}));
+  std::ifstream target(dir.file("dotfiles/widgets"));
+  const std::string text{std::istreambuf_iterator<char>(target), {}};
+  EXPECT_NE(text.find("future-family 1 2\n"), std::string::npos) << text;
 }
 
 // Kept in its folder, made if need be; an older version's places still
