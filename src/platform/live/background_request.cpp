@@ -1,5 +1,6 @@
 #include "platform/live/background_request.hpp"
 
+#include <chrono>
 #include <exception>
 #include <stdexcept>
 #include <utility>
@@ -17,12 +18,19 @@ BackgroundRequest::BackgroundRequest(Done done)
 
 BackgroundRequest::~BackgroundRequest() {
   *self_ = nullptr;  // a delivery already queued finds no one
-  if (worker_.joinable()) worker_.join();
+  if (!worker_.joinable()) return;
+  for (int waited = 0; waited < kEndPatienceMs && !finished_->load(); waited += 5)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  if (finished_->load())
+    worker_.join();
+  else
+    worker_.detach();
 }
 
 void BackgroundRequest::start(Work work) {
   if (worker_.joinable()) throw std::logic_error("a provider request is already running");
-  worker_ = std::thread([work = std::move(work), to = self_] {
+  finished_ = std::make_shared<std::atomic<bool>>(false);
+  worker_ = std::thread([work = std::move(work), to = self_, finished = finished_] {
     auto* delivery = new Delivery{to, {}};
     try {
       delivery->answer.timeline = work();
@@ -33,6 +41,7 @@ void BackgroundRequest::start(Work work) {
     }
     // The main context takes it in; the entries built here are only read there.
     g_idle_add(&BackgroundRequest::deliver, delivery);
+    finished->store(true);
   });
 }
 

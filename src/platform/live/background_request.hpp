@@ -6,6 +6,7 @@
 
 #include <glib.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,9 +29,12 @@ class BackgroundRequest {
 
   // `done` is called on the default main context, once per request.
   explicit BackgroundRequest(Done done);
-  // Waits for a request still running (a read settles within half a
-  // second) and drops its answer.
+  // Drops the answer of a request still running, waiting a moment for it
+  // to end (a read settles within half a second); one still running after
+  // that (a file on a stalled network share) is left to end with the
+  // process, so that quitting never waits on it.
   ~BackgroundRequest();
+  static constexpr int kEndPatienceMs = 200;
   BackgroundRequest(const BackgroundRequest&) = delete;
   BackgroundRequest& operator=(const BackgroundRequest&) = delete;
 
@@ -44,6 +48,9 @@ class BackgroundRequest {
 
   Done done_;
   std::thread worker_;
+  // Set by the worker as it ends; shared, since a worker left running may
+  // outlive this.
+  std::shared_ptr<std::atomic<bool>> finished_;
   // Shared with the delivery in flight, which finds it empty once this is gone.
   std::shared_ptr<BackgroundRequest*> self_;
 };

@@ -57,15 +57,22 @@ std::vector<std::string> CommandChannel::open() {
   return problems;
 }
 
-bool CommandChannel::dispatch(const std::string& line) {
+CommandChannel::Outcome CommandChannel::dispatch(const std::string& line) {
   const auto space = line.find(' ');
   const std::string name = line.substr(0, space);
   const std::string argument = space == std::string::npos ? std::string() : line.substr(space + 1);
   auto it = commands_.find(name);
-  if (it == commands_.end() || it->second.takesArgument == argument.empty()) return false;
+  if (it == commands_.end() || it->second.takesArgument == argument.empty()) return {};
+  Outcome outcome{true, {}};
   // Called from the socket's and the bus's C callbacks.
-  contained("the " + name + " command", [&] { it->second.handler(argument); });
-  return true;
+  contained("the " + name + " command", [&] {
+    try {
+      it->second.handler(argument);
+    } catch (const CommandRefused& refused) {
+      outcome.refused = refused.what();
+    }
+  });
+  return outcome;
 }
 
 void CommandChannel::openBus() {
@@ -170,8 +177,17 @@ gboolean CommandChannel::Connection::onReadable(gint fd, GIOCondition, gpointer 
   c->line.append(buffer, static_cast<std::size_t>(n));
   const auto end = c->line.find('\n');
   if (end == std::string::npos && c->line.size() < kMaxCommandLine) return G_SOURCE_CONTINUE;
-  const bool known = end != std::string::npos && c->owner->dispatch(c->line.substr(0, end));
-  reply(fd, known ? "ok\n" : "unknown\n");
+  const Outcome outcome = end != std::string::npos ? c->owner->dispatch(c->line.substr(0, end)) : Outcome{};
+  if (!outcome.known) {
+    reply(fd, "unknown\n");
+  } else if (outcome.refused.empty()) {
+    reply(fd, "ok\n");
+  } else {
+    // One line, as long as the sender reads.
+    std::string answer = "failed " + outcome.refused.substr(0, kMaxReplyLine - 8);
+    std::replace(answer.begin(), answer.end(), '\n', ' ');
+    reply(fd, (answer + "\n").c_str());
+  }
   c->readSource = 0;
   c->owner->closeConnection(c);
   return G_SOURCE_REMOVE;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,18 @@ inline constexpr const char* kApplicationId = "com.corvane.desktop.today";
 inline constexpr const char* kApplicationPath = "/com/corvane/desktop/today";
 // The longest command line a host reads, newline included.
 inline constexpr std::size_t kMaxCommandLine = 64;
+// The longest answer a host sends, newline included.
+inline constexpr std::size_t kMaxReplyLine = 256;
 // A connection that has not sent its line by then is dropped.
 inline constexpr guint kConnectionTimeoutMs = 2000;
 // More simultaneous connections than this are refused at once.
 inline constexpr std::size_t kMaxConnections = 8;
+
+// What a handler throws when it cannot act on its command: the sender is
+// told why (a socket's answer is "failed REASON").
+struct CommandRefused : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
 class CommandChannel {
  public:
@@ -48,8 +57,12 @@ class CommandChannel {
   bool ownsBusName() const { return app_ != nullptr; }
   const std::string& socketPath() const { return socketPath_; }
 
-  // Runs a command line as if it had come from outside; false: unknown.
-  bool dispatch(const std::string& line);
+  // Runs a command line as if it had come from outside.
+  struct Outcome {
+    bool known = false;
+    std::string refused;  // why the handler could not act, if it could not
+  };
+  Outcome dispatch(const std::string& line);
 
  private:
   struct Command {
@@ -74,7 +87,8 @@ class CommandChannel {
 
 // Tells every host running for this user: through each host's socket, and,
 // when no socket answered, through the session bus. Returns how many hosts
-// acknowledged.
-int tellRunning(const std::string& command, const std::string& argument = {});
+// acknowledged; what the hosts that could not act said is added to `refused`.
+int tellRunning(const std::string& command, const std::string& argument = {},
+                std::vector<std::string>* refused = nullptr);
 
 }  // namespace corvane

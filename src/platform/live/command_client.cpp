@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "platform/live/command_channel.hpp"
 #include "platform/live/runtime_dir.hpp"
@@ -18,9 +20,9 @@ namespace {
 // How long a host may take to acknowledge, per host.
 constexpr int kReplyTimeoutSeconds = 2;
 
-enum class Told { yes, gone, no };
+enum class Told { yes, refused, gone, no };
 
-Told tellSocket(const std::string& path, const std::string& line) {
+Told tellSocket(const std::string& path, const std::string& line, std::string& refusal) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   if (path.size() >= sizeof(address.sun_path)) return Told::no;
@@ -34,12 +36,25 @@ Told tellSocket(const std::string& path, const std::string& line) {
   if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
     return errno == ECONNREFUSED || errno == ENOENT ? Told::gone : Told::no;
   if (::send(fd, line.data(), line.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(line.size())) return Told::no;
-  char answer[16];
-  ssize_t n = ::recv(fd, answer, sizeof(answer), 0);
-  return n >= 3 && std::memcmp(answer, "ok\n", 3) == 0 ? Told::yes : Told::no;
+  char answer[kMaxReplyLine];
+  std::size_t got = 0;
+  // The answer is one line; a long one may come in pieces.
+  while (got < sizeof(answer)) {
+    const ssize_t n = ::recv(fd, answer + got, sizeof(answer) - got, 0);
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+    if (std::memchr(answer, '\n', got)) break;
+  }
+  const std::string_view text(answer, got);
+  if (text == "ok\n") return Told::yes;
+  if (text.starts_with("failed ") && text.ends_with('\n')) {
+    refusal = std::string(text.substr(7, text.size() - 8));
+    return Told::refused;
+  }
+  return Told::no;
 }
 
-int tellThroughSockets(const std::string& line) {
+int tellThroughSockets(const std::string& line, std::vector<std::string>* refused) {
   PrivateDir dir = privateRuntimeDir(false);
   if (!dir.path) return 0;
   std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(dir.path->c_str()), ::closedir);
@@ -51,8 +66,12 @@ int tellThroughSockets(const std::string& line) {
     std::string path = *dir.path + "/" + name;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
-    switch (tellSocket(path, line)) {
+    std::string refusal;
+    switch (tellSocket(path, line, refusal)) {
       case Told::yes: ++told; break;
+      case Told::refused:
+        if (refused) refused->push_back(std::move(refusal));
+        break;
       case Told::gone: ::unlink(path.c_str()); break;  // left by a host that did not end cleanly
       case Told::no: break;
     }
@@ -112,12 +131,15 @@ int tellThroughBus(const std::string& command, const std::string& argument) {
 
 }  // namespace
 
-int tellRunning(const std::string& command, const std::string& argument) {
+int tellRunning(const std::string& command, const std::string& argument, std::vector<std::string>* refused) {
   std::string line = argument.empty() ? command : command + " " + argument;
   line += '\n';
   if (line.size() > kMaxCommandLine) return 0;
-  int told = tellThroughSockets(line);
-  if (told == 0) told = tellThroughBus(command, argument);
+  std::vector<std::string> refusals;
+  int told = tellThroughSockets(line, &refusals);
+  // A host that refused was reached: the bus would reach the same one.
+  if (told == 0 && refusals.empty()) told = tellThroughBus(command, argument);
+  if (refused) refused->insert(refused->end(), refusals.begin(), refusals.end());
   return told;
 }
 

@@ -9,7 +9,8 @@ namespace corvane {
 
 LiveProcess::LiveProcess() : loop_(g_main_loop_new(nullptr, FALSE)) {
   channel_.addCommand("reload", [this](const std::string&) {
-    if (reload_) reload_();
+    if (!reload_) return;
+    if (auto why = reload_()) throw CommandRefused(*why);
   });
   channel_.addCommand("quit", [this](const std::string&) { quit(); });
   auto quitLoop = +[](gpointer self) -> gboolean {
@@ -36,23 +37,28 @@ LiveProcess::~LiveProcess() {
   g_main_loop_unref(loop_);
 }
 
-void LiveProcess::onReload(std::function<void()> reload) { reload_ = std::move(reload); }
+void LiveProcess::onReload(Reload reload) { reload_ = std::move(reload); }
 
 void LiveProcess::watch(const std::string& path) {
-  watch_ = std::make_unique<FileWatch>(path, [this] {
+  watch(path, [this] {
     if (reload_) reload_();
   });
+}
+
+void LiveProcess::watch(const std::string& path, std::function<void()> changed) {
+  watches_.push_back(std::make_unique<FileWatch>(path, std::move(changed)));
 }
 
 void LiveProcess::addCommand(const std::string& name, CommandChannel::Handler handler, bool takesArgument) {
   channel_.addCommand(name, std::move(handler), takesArgument);
 }
 
-void LiveProcess::reportFaultsTo(FaultSink also) {
+std::unique_ptr<LiveProcess::FaultScope> LiveProcess::reportFaultsTo(FaultSink also) {
   setFaultSink([also = std::move(also)](std::string_view where, std::string_view what) {
     std::cerr << "corvane-widget: " << where << ": " << what << '\n';
     if (also) also(where, what);
   });
+  return std::make_unique<FaultScope>();
 }
 
 void LiveProcess::run(const std::function<void()>& started) {

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,16 +28,28 @@ class LiveProcess {
   LiveProcess(const LiveProcess&) = delete;
   LiveProcess& operator=(const LiveProcess&) = delete;
 
-  // What the reload command and SIGHUP do.
-  void onReload(std::function<void()> reload);
+  // What the reload command and SIGHUP do: asks for a reload, and returns
+  // why it cannot act on it now, if it cannot (the reload command says so).
+  using Reload = std::function<std::optional<std::string>()>;
+  void onReload(Reload reload);
   // A command of this run's own (before run()).
   void addCommand(const std::string& name, CommandChannel::Handler handler, bool takesArgument = false);
   // Reloads also when `path` changes (coalesced: at most four reloads a
   // second). Throws std::runtime_error when its folder cannot be watched.
   void watch(const std::string& path);
-  // Faults are said on standard error and to `also` (--events), for as long
-  // as the process lives.
-  static void reportFaultsTo(FaultSink also);
+  // Calls `changed` whenever `path` changes, for as long as the process
+  // runs. Throws std::runtime_error when its folder cannot be watched.
+  void watch(const std::string& path, std::function<void()> changed);
+  // Faults are said on standard error and to `also` (--events) for as long
+  // as the returned scope lives: `also` may refer to what is gone after it.
+  class FaultScope {
+   public:
+    FaultScope() = default;
+    ~FaultScope() { setFaultSink(nullptr); }
+    FaultScope(const FaultScope&) = delete;
+    FaultScope& operator=(const FaultScope&) = delete;
+  };
+  [[nodiscard]] static std::unique_ptr<FaultScope> reportFaultsTo(FaultSink also);
 
   // Opens the channel (what could not be opened is said on standard error),
   // calls `started`, and runs until quit(): a signal, the quit command, or
@@ -52,9 +65,9 @@ class LiveProcess {
  private:
   GMainLoop* loop_;
   CommandChannel channel_;
-  std::function<void()> reload_;
+  Reload reload_;
   std::vector<guint> signals_;
-  std::unique_ptr<FileWatch> watch_;
+  std::vector<std::unique_ptr<FileWatch>> watches_;
 };
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "platform/live/widget_host.hpp"
 
 #include <algorithm>
+#include <system_error>
 
 #include "platform/live/timeout.hpp"
 #include "platform/ui/tree/tree_compare.hpp"
@@ -34,8 +35,9 @@ void WidgetHost::start() {
   arm();
 }
 
-void WidgetHost::requestReload() {
+std::optional<std::string> WidgetHost::requestReload() {
   if (!reloadIdle_) reloadIdle_ = g_idle_add(&WidgetHost::onReload, this);
+  return cannotRequest_;
 }
 
 gboolean WidgetHost::onReload(gpointer self) {
@@ -78,7 +80,16 @@ void WidgetHost::perform(const std::vector<TimelineSchedule::Action>& actions) {
       }
       case TimelineSchedule::Step::requestTimeline:
         // Off the main loop: the answer comes back through answered().
-        request_.start([timeline = source_.timeline, ctx] { return timeline(ctx); });
+        try {
+          request_.start([timeline = source_.timeline, ctx] { return timeline(ctx); });
+          cannotRequest_.reset();
+        } catch (const std::system_error& e) {
+          // No thread (EAGAIN at the task limit): the request failed, and
+          // is asked again, rather than waiting for an answer that never comes.
+          cannotRequest_ = std::string("could not start a timeline request (") + e.what() + "); trying again";
+          reportFault("a timeline request", *cannotRequest_);
+          perform(schedule_.failed(now(), kRetryAfterNoThread));
+        }
         break;
       case TimelineSchedule::Step::showEntry:
         if (a.entry < timeline_.entries.size()) show(timeline_.entries[a.entry]);
@@ -164,6 +175,15 @@ void WidgetHost::setDisplayScale(double scale) {
   text_.passDone(TextMeasurer::Pass::whole);
 }
 
+void WidgetHost::setTimeZone(const std::string& zone) {
+  if (settings_.environment.timeZone == zone) return;
+  settings_.environment.timeZone = zone;
+  if (!shown_) return;
+  for (WidgetFamily f : settings_.families) build(f, shown_->view(environmentFor(f)));
+  text_.passDone(TextMeasurer::Pass::whole);
+  arm();
+}
+
 const LiveView* WidgetHost::view(WidgetFamily family) const {
   auto it = views_.find(family);
   return it == views_.end() ? nullptr : it->second.get();
@@ -179,9 +199,14 @@ gboolean WidgetHost::onTimer(gpointer self) {
 
 void WidgetHost::wake() {
   perform(schedule_.advance(now()));
+  const Date at = now();
   for (auto& [family, view] : views_) {
     auto next = view->nextChange();
-    if (!next || *next > now()) continue;
+    // A clock set back behind the last reading: the next change was worked
+    // out on the old time and may be as far off as the clock moved, so the
+    // texts are read again now.
+    const bool steppedBack = at < view->readAt();
+    if (!next || (*next > at && !steppedBack)) continue;
     // One family's trouble is not the others': each goes on by itself.
     contained("a live text's tick", [&, &family = family, &view = view] {
       if (auto damage = view->update()) listener_.viewChanged(family, *view, *damage);

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -56,6 +57,9 @@ class WidgetHost {
   // A request that fails (a provider breaking the protocol, say) is asked
   // again this much later (host seconds); what is shown stays.
   static constexpr double kRetryAfterFailure = 60;
+  // A request whose thread could not start (the user's task limit) is
+  // tried again this much later.
+  static constexpr double kRetryAfterNoThread = TimelineSchedule::kMinimumRequestGap;
 
   // `fonts` and `listener` must outlive the host.
   WidgetHost(WidgetSource source, HostSettings settings, const FontLibrary& fonts, HostListener& listener);
@@ -66,7 +70,9 @@ class WidgetHost {
   // Shows the placeholder at once, then asks for a timeline.
   void start();
   // Asks for a new timeline soon; requests made together are served once.
-  void requestReload();
+  // Returns why the host cannot act on it now (its last request could not
+  // start; it keeps trying), or nothing when it can.
+  std::optional<std::string> requestReload();
   // Asks for a snapshot entry for a preview (a gallery, say) without
   // changing what the host shows; build its view with entry.view(env).
   HostEntry snapshot(WidgetFamily family);
@@ -76,6 +82,10 @@ class WidgetHost {
   // The display's scale changed (a window moved to another monitor, or the
   // monitor's scale changed): every view is laid out again for it.
   void setDisplayScale(double scale);
+  // The time zone changed (the system's, followed while it runs): every
+  // view is built again, so times of day read in the new zone.
+  void setTimeZone(const std::string& zone);
+  const std::string& timeZone() const { return settings_.environment.timeZone; }
 
   const LiveView* view(WidgetFamily family) const;
   Date now() const { return settings_.clock.now(); }
@@ -108,6 +118,7 @@ class WidgetHost {
   BackgroundRequest request_;
   guint timer_ = 0;
   guint reloadIdle_ = 0;
+  std::optional<std::string> cannotRequest_;  // why the last request could not start
 };
 
 }  // namespace corvane

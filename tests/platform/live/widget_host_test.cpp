@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <pthread.h>
 #include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <functional>
 #include <future>
@@ -18,6 +22,16 @@
 
 #include "support/fault.hpp"
 #include "support/pinned.hpp"
+
+// Threads can be made to fail to start, as at a user's task limit: this
+// definition stands before the C library's for the whole test program.
+std::atomic<bool> gNoThreads{false};
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attr, void* (*start)(void*), void* arg) {
+  using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+  static const auto real = reinterpret_cast<Create>(::dlsym(RTLD_NEXT, "pthread_create"));
+  if (gNoThreads) return EAGAIN;
+  return real(thread, attr, start, arg);
+}
 
 namespace corvane {
 namespace {
@@ -53,7 +67,8 @@ struct Recorder final : HostListener {
     events.push_back("replaced");
     if (onReplace) onReplace();
   }
-  void viewChanged(WidgetFamily, const LiveView&, Rect) override {}
+  void viewChanged(WidgetFamily, const LiveView&, Rect) override { ++changed; }
+  std::atomic<int> changed{0};
   int count(const std::string& e) const { return int(std::count(events.begin(), events.end(), e)); }
 };
 
@@ -75,13 +90,15 @@ struct Fixture {
   std::atomic<int> calls{0};
   std::function<HostTimeline(int call, Date now)> timeline;
   double speed = 1000;
+  // Added to the wall clock: the clock set back or forward.
+  std::shared_ptr<std::atomic<double>> wallStep = std::make_shared<std::atomic<double>>(0);
   std::unique_ptr<WidgetHost> host;
 
   void start() {
     HostSettings settings;
     settings.families = {WidgetFamily::systemSmall};
     settings.environment = testing::pinnedEnvironment(WidgetFamily::systemSmall);
-    settings.clock = HostClock(Date{kStart}, speed);
+    settings.clock = HostClock(Date{kStart}, speed, [step = wallStep] { return wallClockNow() + *step; });
     WidgetSource source;
     source.placeholder = [](const TimelineProviderContext&) { return entryOf({"placeholder"}, Date{kStart}); };
     source.snapshot = source.placeholder;
@@ -177,6 +194,43 @@ TEST(WidgetHost, FaultsInItsCallbacksAreContainedAndSaidOnce) {
                                             "drawing a new entry: cannot paint"}));
   EXPECT_NE(f.host->view(WidgetFamily::systemSmall), placeholder);  // built, though its drawing failed
   setFaultSink(nullptr);
+}
+
+// A request whose thread cannot start fails like any other: what is shown
+// stays, a reload says that the host cannot act on it, and the request is
+// made again once threads start.
+TEST(WidgetHost, ARequestWhoseThreadCannotStartIsAskedAgain) {
+  Fixture f;
+  f.timeline = [](int call, Date now) { return oneEntry({"call " + std::to_string(call)}, now, 300); };
+  f.start();
+  ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 1; }));
+  EXPECT_EQ(f.host->requestReload(), std::nullopt);
+  gNoThreads = true;
+  std::optional<std::string> refused;
+  ASSERT_TRUE(turnUntil([&] { return (refused = f.host->requestReload()).has_value(); }));
+  EXPECT_NE(refused->find("could not start a timeline request"), std::string::npos) << *refused;
+  EXPECT_FALSE(f.host->requesting());
+  gNoThreads = false;
+  ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 2; }));
+  EXPECT_EQ(f.host->requestReload(), std::nullopt);
+}
+
+// The clock set back (an NTP correction, a dual boot), to a time still after
+// the last request, does not stop the relative line from ticking until the
+// clock is back where it was.
+TEST(WidgetHost, AClockSetBackKeepsTheLineTicking) {
+  Fixture f;
+  f.speed = 1;
+  f.timeline = [](int, Date now) { return oneEntry({"today", kStart - 30}, now, 86400); };
+  f.start();
+  ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 1; }));
+  *f.wallStep = 7200;  // forward two hours: the line reads "2 hr" and turns over by the minute
+  ASSERT_TRUE(turnUntil([&] { return f.listener.changed >= 1; }));
+  const int ticks = f.listener.changed;
+  *f.wallStep = 3600;  // back one hour
+  ASSERT_TRUE(turnUntil([&] { return f.listener.changed > ticks; }))
+      << "no tick within 10 s of the clock going back an hour";
+  EXPECT_EQ(f.listener.count("timeline"), 1);
 }
 
 }  // namespace
