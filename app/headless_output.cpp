@@ -10,6 +10,12 @@
 #include "support/file_io.hpp"
 
 namespace corvane {
+namespace {
+
+// How often a picture that could not be written is tried again.
+constexpr guint kRetryWriteMs = 5000;
+
+}  // namespace
 
 HeadlessOutput::HeadlessOutput(std::string folder, double interval, bool events, HostClock clock,
                                const FontLibrary& fonts)
@@ -55,12 +61,22 @@ void HeadlessOutput::viewChanged(WidgetFamily family, const LiveView& view, Rect
   if (it == pictures_.end() || it->second.view != &view) return;
   Picture& picture = it->second;
   picture.unpainted = unite(picture.unpainted, damage);
+  if (picture.unwritten) {
+    // A failed write is tried again at once at a change, and by its timer
+    // when nothing changes.
+    if (picture.flushTimer) g_source_remove(picture.flushTimer);
+    picture.flushTimer = 0;
+    write(picture);
+    return;
+  }
   if (picture.flushTimer) return;  // already waiting for the end of the interval
   // Only relative texts change between entries: a person reads them by the
   // minute, so they are written at most once per interval, the latest at
   // the interval's end. A failed write is retried at the next change.
   const double since = picture.lastWritten ? clock_.now().timeIntervalSince(*picture.lastWritten) : interval_;
-  if (picture.unwritten || since >= interval_) {
+  // A negative `since`: the clock was set back since the last write, which
+  // says nothing of how long ago that was; the change is written now.
+  if (picture.unwritten || since >= interval_ || since < 0) {
     write(picture);
     return;
   }
@@ -94,6 +110,9 @@ void HeadlessOutput::write(Picture& picture) {
     if (!picture.failureReported) std::cerr << "corvane-widget: " << path << ": " << *error << '\n';
     picture.failureReported = true;
     picture.unwritten = true;
+    // Tried again until it is written (a full disk is freed): an entry that
+    // draws the same is not a change, and would never write it.
+    if (!picture.flushTimer) picture.flushTimer = g_timeout_add(kRetryWriteMs, &HeadlessOutput::onFlush, &picture);
     return;
   }
   picture.failureReported = false;

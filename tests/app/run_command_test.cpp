@@ -184,28 +184,37 @@ TEST(RunHeadless, AMissingSnapshotShowsTheEmptyState) {
   EXPECT_EQ(readFile(dir.file("stderr.txt")), "");
 }
 
-TEST(RunHeadless, AFailedWriteIsReportedOnceAndRetriedAtTheNextChange) {
-  TempDir dir;
-  std::filesystem::create_directory(dir.file("out"));
-  // A folder where the picture should go: every write of it fails.
-  std::filesystem::create_directory(dir.file("out/widget-medium.png"));
-  ChildProcess host(
-      {kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, 1), "--now",
-       std::to_string(kStart), "--speed", "10", "--interval", "1", "--events", "--family", "medium"},
-      noBus(dir), dir.file("stderr.txt"));
-  std::vector<std::string> seen;
-  ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
-  // Several changes pass while the write keeps failing (none is drawn).
-  ASSERT_TRUE(host.readLine(std::chrono::milliseconds(500)) == std::nullopt);
-  std::filesystem::remove(dir.file("out/widget-medium.png"));
-  auto draw = host.waitFor(R"("event":"draw")", seen);
-  ASSERT_TRUE(draw);
-  host.signal(SIGTERM);
-  EXPECT_EQ(host.wait(), 0);
-  const std::string err = readFile(dir.file("stderr.txt"));
-  EXPECT_EQ(err, "corvane-widget: " + dir.file("out/widget-medium.png") + ": Is a directory\n");
-  EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("out/widget-medium.png")));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("out")), {}), 1);
+// A picture that cannot be written (a full disk, here a folder in its
+// place) is said once and written as soon as it can be: at the next change
+// of a ticking picture, and by a retry when nothing on it changes (a stale
+// snapshot), where no change would ever come.
+TEST(RunHeadless, AFailedWriteIsReportedOnceAndRetriedUntilItIsWritten) {
+  struct Case {
+    const char* what;
+    double age;
+  };
+  for (const Case& c : {Case{"ticking", 1}, Case{"unchanging", 3600}}) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("out"));
+    std::filesystem::create_directory(dir.file("out/widget-medium.png"));
+    ChildProcess host(
+        {kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshotAged(dir, c.age), "--now",
+         std::to_string(kStart), "--speed", "10", "--interval", "1", "--events", "--family", "medium"},
+        noBus(dir), dir.file("stderr.txt"));
+    std::vector<std::string> seen;
+    ASSERT_TRUE(host.waitFor(R"("event":"timeline")", seen));
+    // The write keeps failing meanwhile (nothing is drawn).
+    ASSERT_TRUE(host.readLine(std::chrono::milliseconds(500)) == std::nullopt);
+    std::filesystem::remove(dir.file("out/widget-medium.png"));
+    ASSERT_TRUE(host.waitFor(R"("event":"draw")", seen, std::chrono::seconds(15)));
+    host.signal(SIGTERM);
+    EXPECT_EQ(host.wait(), 0);
+    EXPECT_EQ(readFile(dir.file("stderr.txt")),
+              "corvane-widget: " + dir.file("out/widget-medium.png") + ": not a regular file, so it is not replaced\n");
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("out/widget-medium.png")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("out")), {}), 1);
+  }
 }
 
 // What a host killed while writing left is gone once the next one starts,
