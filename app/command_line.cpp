@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -28,9 +31,26 @@ std::unique_ptr<CLI::App> makeCommandLine(const CorvaneWidgets& bundle, const Wi
   return app;
 }
 
-int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv, const WindowRunner& windows) {
-  const std::unique_ptr<CLI::App> command = makeCommandLine(bundle, windows);
-  CLI::App& app = *command;
+namespace {
+
+// What a command printed must have reached its destination: output lost on
+// a full disk or a broken pipe is a failure, not a success. Standard output
+// is closed here, so a failure that only a close reports is seen too.
+int outputChecked(int status) {
+  errno = 0;
+  std::cout.flush();
+  const bool lost = !std::cout.good() || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+  int err = errno;
+  // A standard output closed from the start (>&-) that nothing was written
+  // to is not a failure.
+  const bool closeFailed = std::fclose(stdout) != 0 && errno != EBADF;
+  if (!lost && !closeFailed) return status;
+  if (closeFailed && !lost) err = errno;
+  std::cerr << "corvane-widget: standard output: " << (err ? std::strerror(err) : "could not be written") << '\n';
+  return status == kExitOk ? kExitUsage : status;
+}
+
+int parseAndRun(CLI::App& app, int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -50,6 +70,13 @@ int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv, const Wi
     return kExitUsage;
   }
   return kExitOk;
+}
+
+}  // namespace
+
+int runCommandLine(const CorvaneWidgets& bundle, int argc, char** argv, const WindowRunner& windows) {
+  const std::unique_ptr<CLI::App> command = makeCommandLine(bundle, windows);
+  return outputChecked(parseAndRun(*command, argc, argv));
 }
 
 }  // namespace corvane

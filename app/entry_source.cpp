@@ -1,6 +1,8 @@
 #include "app/entry_source.hpp"
 
 #include "app/data_commands.hpp"
+
+#include <cstdlib>
 #include "app/exit_codes.hpp"
 #include "app/option_checks.hpp"
 #include "data/store.hpp"
@@ -60,9 +62,19 @@ Environment resolveEnvironment(const EnvironmentOptions& options, WidgetFamily f
   auto canonical = canonicalLocale(locale);
   if (!canonical) throw CommandFailure(kExitUsage, "unknown locale: " + locale);
   env.locale = *canonical;
-  env.timeZone = options.timeZone.empty() ? timeZoneFromEnvironment() : options.timeZone;
-  if (!isKnownTimeZone(env.timeZone)) throw CommandFailure(kExitUsage, "unknown time zone: " + env.timeZone);
+  const std::string zone = options.timeZone.empty() ? timeZoneFromEnvironment() : options.timeZone;
+  auto resolved = resolveTimeZone(zone);
+  if (!resolved)
+    throw CommandFailure(kExitUsage, "unknown time zone: " + zone +
+                                         " (an IANA name such as Europe/Berlin, or a POSIX zone without daylight "
+                                         "saving time such as UTC0 or JST-9)");
+  env.timeZone = *resolved;
   return env;
+}
+
+bool timeZonePinned(const EnvironmentOptions& options) {
+  const char* tz = std::getenv("TZ");
+  return !options.timeZone.empty() || (tz && *tz);
 }
 
 std::vector<WidgetFamily> declaredFamilies() { return TodayWidget{}.body().families; }

@@ -39,6 +39,9 @@ Entry resolveEntry(const SourceOptions& source, const EnvironmentOptions& env);
 // The environment for drawing `family`; throws CommandFailure for an unknown
 // locale or time zone.
 Environment resolveEnvironment(const EnvironmentOptions& options, WidgetFamily family, double scale);
+// Whether the time zone is the person's choice (--timezone or TZ) rather
+// than the system's, which a running host follows.
+bool timeZonePinned(const EnvironmentOptions& options);
 
 // The check of a --family option: the families' short names are the ones it
 // lists as its values (in --help and to the shell completions), and the

@@ -7,6 +7,7 @@
 #include "app/entry_source.hpp"
 #include "app/exit_codes.hpp"
 #include "app/gallery_sheet.hpp"
+#include "app/option_checks.hpp"
 #include "app/render_command.hpp"
 #include "data/store.hpp"
 #include "platform/ui/paint/render.hpp"
@@ -81,9 +82,7 @@ void addGalleryCommand(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand(
       "gallery", "Draw every declared family in every state a snapshot can put the widget in, on one sheet");
   addSourceOptions(*cmd, o->source);
-  cmd->add_option("--scale", o->scale, "pixels per point for PNG pictures")
-      ->check(CLI::IsMember({1, 2, 3}))
-      ->capture_default_str();
+  cmd->add_option("--scale", o->scale, "pixels per point for PNG pictures")->check(scaleCheck())->capture_default_str();
   cmd->add_option("--out", o->out, "the sheet: FILE.png, FILE.pdf (a page per group of rows) or FILE.html")->required();
   addEnvironmentOptions(*cmd, o->env);
   cmd->callback([o] { run(*o); });

@@ -8,6 +8,7 @@
 
 #include "app/entry_source.hpp"
 #include "app/exit_codes.hpp"
+#include "app/option_checks.hpp"
 #include "platform/ui/paint/render.hpp"
 #include "platform/ui/text/pango_text.hpp"
 #include "support/file_io.hpp"
@@ -92,9 +93,7 @@ void addRenderCommand(CLI::App& app) {
   cmd->add_option("--format", o->format, "the picture's format")
       ->check(CLI::IsMember({"png", "svg", "pdf"}))
       ->capture_default_str();
-  cmd->add_option("--scale", o->scale, "pixels per point for PNG")
-      ->check(CLI::IsMember({1, 2, 3}))
-      ->capture_default_str();
+  cmd->add_option("--scale", o->scale, "pixels per point for PNG")->check(scaleCheck())->capture_default_str();
   cmd->add_option("--out", o->out,
                   "with one family the file (default: widget-FAMILY.FORMAT); with --family all a folder "
                   "(default: out/) for files named widget-FAMILY.FORMAT");

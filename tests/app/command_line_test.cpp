@@ -43,6 +43,9 @@ TEST(CommandLine, CheckReportsValidInvalidAndUnreadableFiles) {
   TempDir dir;
   const std::string valid = dir.write("valid.json", testing::kValidDocument);
   const std::string invalid = dir.write("invalid.json", testing::withReplaced(R"(, "s": "off")", ""));
+  // A sparse file far larger than any snapshot: refused from its size.
+  const std::string huge = dir.write("huge.json", "");
+  std::filesystem::resize_file(huge, std::uintmax_t(2) << 30);
   struct Case {
     std::string args;
     int status;
@@ -60,6 +63,16 @@ TEST(CommandLine, CheckReportsValidInvalidAndUnreadableFiles) {
       {"render --family all --format gif", 2, "",
        "--format: gif not in {png,svg,pdf}\nRun with --help for more information.\n"},
       {"render --scale 5", 2, "", "--scale: 5 not in {1,2,3}\nRun with --help for more information.\n"},
+      {"render --scale ''", 2, "", "--scale: \"\" not in {1,2,3}\nRun with --help for more information.\n"},
+      {"check " + huge, 2, "",
+       "corvane-widget: " + huge + ": too large to read (2147483648 bytes): at most 33554432 bytes are read\n"},
+      {"render --family small --out /dev/null", 2, "",
+       "corvane-widget: /dev/null: not a regular file, so it is not replaced\n"},
+      {"dump --sample --timezone Mars/Base", 2, "",
+       "corvane-widget: unknown time zone: Mars/Base (an IANA name such as Europe/Berlin, or a POSIX zone without "
+       "daylight saving time such as UTC0 or JST-9)\n"},
+      {"dump --sample --timezone JST-9", 0, "{", ""},
+      {"dump --sample --timezone :UTC0", 0, "{", ""},
       {"dump --now nan", 2, "",
        "--now: must be a finite number from -184303902528000 to 183882168921600, not nan\n"
        "Run with --help for more information.\n"},
@@ -70,6 +83,14 @@ TEST(CommandLine, CheckReportsValidInvalidAndUnreadableFiles) {
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out.rfind(c.outStart, 0), 0u) << r.out;
     EXPECT_EQ(r.err, c.err);
+  }
+  // Output that cannot be written is a failure, whatever the command.
+  for (const std::string& args :
+       std::vector<std::string>{"check " + valid, "where", "timeline", "info", "dump --sample"}) {
+    SCOPED_TRACE(args);
+    Outcome r = run(args + " >/dev/full", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "corvane-widget: standard output: No space left on device\n");
   }
   // A valid file is printed on exactly one line.
   Outcome ok = run("check " + valid, dir);

@@ -9,12 +9,16 @@
 #include <unicode/numberformatter.h>
 #include <unicode/timezone.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -195,11 +199,77 @@ std::string localeFromEnvironment() {
 }
 
 std::string timeZoneFromEnvironment() {
+  const char* tz = std::getenv("TZ");
+  if (tz && *tz) return tz;
+  return systemTimeZone();
+}
+
+std::string systemTimeZone(const std::string& link) {
+  // ICU keeps the first answer it finds for the process's life: the link is
+  // read here, so a zone changed while the widget runs is seen.
+  std::error_code ec;
+  const std::string target = std::filesystem::read_symlink(link, ec).string();
+  constexpr std::string_view kZoneinfo = "zoneinfo/";
+  if (const auto at = target.rfind(kZoneinfo); !ec && at != std::string::npos) {
+    std::string id = target.substr(at + kZoneinfo.size());
+    if (id.rfind("posix/", 0) == 0 || id.rfind("right/", 0) == 0) id = id.substr(6);
+    if (isKnownTimeZone(id)) return id;
+  }
   std::unique_ptr<icu::TimeZone> tz(icu::TimeZone::detectHostTimeZone());
   if (!tz || *tz == icu::TimeZone::getUnknown()) return "UTC";
   icu::UnicodeString id;
   tz->getID(id);
   return utf8(id);
+}
+
+namespace {
+
+// "JST-9", "UTC0", "<+0530>-5:30": a name (three letters or more, or
+// anything in angle brackets), then the hours to add to local time to get
+// UTC, with optional minutes and seconds. Anything after (a daylight saving
+// rule) is not a fixed zone: none.
+std::optional<std::string> posixFixedZone(std::string_view tz) {
+  std::size_t i = 0;
+  if (!tz.empty() && tz[0] == '<') {
+    i = tz.find('>');
+    if (i == std::string_view::npos) return std::nullopt;
+    ++i;
+  } else {
+    while (i < tz.size() && std::isalpha(static_cast<unsigned char>(tz[i]))) ++i;
+    if (i < 3) return std::nullopt;
+  }
+  int sign = 1;
+  if (i < tz.size() && (tz[i] == '+' || tz[i] == '-')) sign = tz[i++] == '-' ? -1 : 1;
+  int parts[3] = {0, 0, 0};
+  for (int p = 0; p < 3; ++p) {
+    if (p > 0) {
+      if (i >= tz.size() || tz[i] != ':') break;
+      ++i;
+    }
+    const std::size_t start = i;
+    while (i < tz.size() && i - start < 2 && std::isdigit(static_cast<unsigned char>(tz[i])))
+      parts[p] = parts[p] * 10 + (tz[i++] - '0');
+    if (i == start) return std::nullopt;
+  }
+  if (i != tz.size() || parts[0] > 24 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
+  // POSIX counts west of Greenwich; ICU's custom ids count east.
+  char id[32];
+  std::snprintf(id, sizeof id, "GMT%c%02d:%02d", sign > 0 ? '-' : '+', parts[0], parts[1]);
+  if (parts[0] == 0 && parts[1] == 0) return std::string("UTC");
+  if (parts[2] != 0)
+    std::snprintf(id, sizeof id, "GMT%c%02d:%02d:%02d", sign > 0 ? '-' : '+', parts[0], parts[1], parts[2]);
+  return std::string(id);
+}
+
+}  // namespace
+
+std::optional<std::string> resolveTimeZone(const std::string& name) {
+  const std::string id = !name.empty() && name[0] == ':' ? name.substr(1) : name;
+  if (id.empty()) return std::nullopt;
+  if (isKnownTimeZone(id)) return id;
+  auto fixed = posixFixedZone(id);
+  if (fixed && isKnownTimeZone(*fixed)) return fixed;
+  return std::nullopt;
 }
 
 bool isKnownTimeZone(const std::string& id) {

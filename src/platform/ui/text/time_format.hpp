@@ -24,8 +24,17 @@ std::string formatRelative(Date date, Date now, const std::string& locale);
 // The locale of LC_ALL, LC_TIME or LANG (first one set), as an ICU id;
 // "C", "POSIX" or none give "en_US".
 std::string localeFromEnvironment();
-// TZ when set, else the system's zone (/etc/localtime), else "UTC".
+// TZ when set, else the system's zone (systemTimeZone()).
 std::string timeZoneFromEnvironment();
+// The zone the system is set to: the name /etc/localtime (`link`) leads to
+// below a zoneinfo folder, else ICU's guess, else "UTC". Read anew on every
+// call: the system's zone changes (travel, timedatectl set-timezone).
+std::string systemTimeZone(const std::string& link = "/etc/localtime");
+// The ICU id of a zone named as TZ may name it: an IANA name (a leading ':'
+// is dropped, as the C library does) or a POSIX zone without daylight
+// saving time, such as "UTC0" or "JST-9" (hours west of Greenwich). None
+// when it names no zone ICU can use.
+std::optional<std::string> resolveTimeZone(const std::string& name);
 // Whether ICU knows the zone id, and the locale id's canonical form.
 bool isKnownTimeZone(const std::string& id);
 std::optional<std::string> canonicalLocale(const std::string& id);
