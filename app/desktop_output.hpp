@@ -31,6 +31,8 @@ class DesktopOutput final : public EventPrintingListener {
   // Opens the window of `family` (shown once its first view is drawn), or
   // shows the open one again.
   void open(WidgetFamily family);
+  // The families shown now.
+  std::vector<std::string> families() const { return windows_.families(); }
 
   void viewReplaced(WidgetFamily family, const LiveView& view) override;
   void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) override;

@@ -2,6 +2,8 @@
 
 #include "app/exit_codes.hpp"
 #include "data/store.hpp"
+#include "platform/ui/text/time_format.hpp"
+#include "support/fault.hpp"
 #include "support/wall_clock.hpp"
 
 namespace corvane {
@@ -32,6 +34,17 @@ void watchSnapshot(LiveProcess& process, const std::string& snapshotFile) {
     process.watch(path);
   } catch (const std::runtime_error& e) {
     throw CommandFailure(kExitUsage, std::string("--watch: ") + e.what());
+  }
+}
+
+void followSystemTimeZone(LiveProcess& process, WidgetHost& host, const EnvironmentOptions& env,
+                          const std::string& link) {
+  if (timeZonePinned(env)) return;
+  try {
+    process.watch(
+        link, [&host, link] { contained("the system's time zone", [&] { host.setTimeZone(systemTimeZone(link)); }); });
+  } catch (const std::runtime_error&) {
+    // A system without /etc cannot change its zone either.
   }
 }
 

@@ -7,6 +7,7 @@
 #include "app/entry_source.hpp"
 #include "platform/host/host_clock.hpp"
 #include "platform/live/live_process.hpp"
+#include "platform/live/widget_host.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {
@@ -24,5 +25,11 @@ TodayConfiguration configurationFor(const std::string& snapshotFile, const Envir
 // Has `process` reload whenever the snapshot file changes: `snapshotFile`,
 // or the user's. Throws CommandFailure (status 2) when it cannot be watched.
 void watchSnapshot(LiveProcess& process, const std::string& snapshotFile);
+
+// Unless the zone is pinned (--timezone, TZ), has `host` follow the
+// system's time zone: /etc/localtime is replaced when it is set
+// (timedatectl, a desktop's settings), and read again then.
+void followSystemTimeZone(LiveProcess& process, WidgetHost& host, const EnvironmentOptions& env,
+                          const std::string& link = "/etc/localtime");
 
 }  // namespace corvane

@@ -75,10 +75,11 @@ void runHeadless(const RunOptions& o) {
   HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts);
   LiveProcess process;
   WidgetHost host(widgetSourceFor(config), settings, fonts, output);
-  LiveProcess::reportFaultsTo(
+  const auto faults = LiveProcess::reportFaultsTo(
       [&output, &host](std::string_view where, std::string_view what) { output.fault(host.now(), where, what); });
-  process.onReload([&host] { host.requestReload(); });
+  process.onReload([&host] { return host.requestReload(); });
   if (o.watch) watchSnapshot(process, o.snapshotFile);
+  followSystemTimeZone(process, host, o.env);
   process.run([&host] { host.start(); });
 }
 
@@ -93,7 +94,7 @@ void addRunCommands(CLI::App& app, WindowRunner windows) {
       ->check(CLI::IsMember({"small", "medium", "large", "all"}));
   auto window = std::make_shared<WindowRunOptions>();
   addWindowOptions(*run, *window);
-  run->add_option("--scale", o->scale, "pixels per point")->check(CLI::IsMember({1, 2, 3}))->capture_default_str();
+  run->add_option("--scale", o->scale, "pixels per point")->check(scaleCheck())->capture_default_str();
   run->add_option("--interval", o->interval,
                   "seconds of host time between pictures that differ only in the freshness line (1: every change)")
       ->check(finiteBetween(0.001, kDay))
@@ -121,7 +122,11 @@ void addRunCommands(CLI::App& app, WindowRunner windows) {
 
   CLI::App* reload = app.add_subcommand("reload", "Ask every widget host running for this user for a new timeline now");
   reload->callback([] {
-    if (tellRunning("reload") == 0) throw CommandFailure(kExitInvalid, "no widget host is running");
+    std::vector<std::string> refused;
+    const int told = tellRunning("reload", {}, &refused);
+    // Every host must take it: one that could not is worth a failure.
+    if (!refused.empty()) throw CommandFailure(kExitInvalid, "a widget host could not reload: " + refused.front());
+    if (told == 0) throw CommandFailure(kExitInvalid, "no widget host is running");
   });
 }
 

@@ -2,15 +2,22 @@
 
 #include <gtk/gtk.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <iostream>
+#include <thread>
 
 #include "app/desktop_output.hpp"
 #include "app/exit_codes.hpp"
 #include "app/host_setup.hpp"
 #include "platform/desktop/display_session.hpp"
 #include "platform/desktop/widget_settings.hpp"
+#include "platform/live/instance_lock.hpp"
 #include "platform/live/live_process.hpp"
 #include "platform/live/widget_host.hpp"
 #include "timeline/today_widget.hpp"
@@ -28,14 +35,76 @@ bool isWindowFamily(std::string_view name) {
 // How long a display that does not answer yet is waited for: a login
 // session may start the widget before its compositor accepts clients.
 constexpr double kDisplayPatience = 30;
+// How long a second window process waits for the first to take its
+// families: the first may itself still be waiting for the display.
+constexpr double kHandOverPatience = kDisplayPatience + 15;
 
-void displayLost() {
-  std::fputs("corvane-widget: the display went away; the widget closes\n", stderr);
+// What the program starts afresh with when the display goes away. The
+// families shown then travel in this variable, so the same widgets come back.
+char** gArgv = nullptr;
+constexpr const char* kShownVariable = "CORVANE_WIDGET_SHOWN";
+std::function<std::vector<std::string>()> gShown;
+
+[[noreturn]] void displayLost() {
+  // An Xwayland restarted by its compositor, a nested session: the display
+  // may come back. GTK cannot open one again once its connection broke, so
+  // the program starts afresh, waits for a display as at a late login start,
+  // and shows the widgets shown now. Descriptors are closed on exec, which
+  // also lets the instance lock go for the new program to take.
+  std::fputs("corvane-widget: the display went away; starting again to wait for it\n", stderr);
   std::fflush(stderr);
+  if (gArgv) {
+    std::string shown;
+    if (gShown)
+      for (const std::string& f : gShown()) shown += (shown.empty() ? "" : ",") + f;
+    if (!shown.empty()) ::setenv(kShownVariable, shown.c_str(), 1);
+    ::execv("/proc/self/exe", gArgv);
+    std::perror("corvane-widget: could not start again");
+  }
   _exit(kExitDisplayLost);
 }
 
+// The families shown before the display went away, if this program started
+// again after that; the variable is not handed on to what it starts.
+std::vector<std::string> shownBeforeLoss() {
+  std::vector<std::string> families;
+  if (const char* shown = std::getenv(kShownVariable)) {
+    std::string list = shown;
+    for (std::size_t at = 0; at <= list.size();) {
+      const std::size_t comma = std::min(list.find(',', at), list.size());
+      if (comma > at) families.push_back(list.substr(at, comma - at));
+      at = comma + 1;
+    }
+    ::unsetenv(kShownVariable);
+  }
+  return families;
+}
+
+// One window process per user, decided before any window is shown: the
+// process that holds the lock shows the widgets; another hands its families
+// to it, waiting while it starts (it opens its channel once its display
+// answers). True when they were handed over.
+bool handedOver(InstanceLock& lock, const std::vector<std::string>& names) {
+  if (lock.reason()) {
+    // No lock to be had: a process already running, if any, is asked once.
+    std::cerr << "corvane-widget: no instance lock (" << *lock.reason() << ")\n";
+    return LiveProcess::handOver("show", names).empty();
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kHandOverPatience);
+  while (!lock.held()) {
+    if (LiveProcess::handOver("show", names).empty()) return true;
+    if (std::chrono::steady_clock::now() >= deadline)
+      throw CommandFailure(kExitUsage, "another widget process is starting but did not answer within " +
+                                           std::to_string(int(kHandOverPatience)) + " s");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    lock.tryAgain();
+  }
+  return false;
+}
+
 }  // namespace
+
+void rememberCommandLine(char** argv) { gArgv = argv; }
 
 void runWindows(const WindowRunOptions& o) {
   std::vector<std::string> declared;
@@ -43,8 +112,9 @@ void runWindows(const WindowRunOptions& o) {
   // What a person set up last time, unless --family says otherwise.
   WidgetSettings settings(WidgetSettings::defaultFolder());
   if (auto damaged = settings.load(declared))
-    std::cerr << "corvane-widget: " << settings.path() << ": " << *damaged << "; the widgets kept there are ignored\n";
-  std::vector<std::string> asked = o.families;
+    std::cerr << "corvane-widget: " << settings.path() << ": " << *damaged << '\n';
+  std::vector<std::string> asked = shownBeforeLoss();
+  if (asked.empty()) asked = o.families;
   if (asked.empty())
     for (const WidgetSetting& w : settings.widgets()) asked.push_back(w.family);
   if (asked.empty()) asked = {"medium"};
@@ -52,6 +122,12 @@ void runWindows(const WindowRunOptions& o) {
   for (const std::string& f : asked) {
     if (!isWindowFamily(f)) throw CommandFailure(kExitUsage, "a window shows small, medium or large, not " + f);
     if (std::find(names.begin(), names.end(), f) == names.end()) names.push_back(f);
+  }
+
+  InstanceLock lock("window.lock");
+  if (handedOver(lock, names)) {
+    std::cerr << "corvane-widget: the widget is already running; asked it to show the widget\n";
+    return;
   }
 
   // Our fontconfig configuration becomes the current one before GTK starts,
@@ -78,16 +154,9 @@ void runWindows(const WindowRunOptions& o) {
                  "drags and its menu reach the icons; `corvane-widget run --family F --position P` places it, and "
                  "`corvane-widget reload` reloads it\n";
 
-  // One window per family per user: a process already showing widgets is
-  // asked to show these; this one opens only what none of them took.
-  const std::vector<std::string> left = LiveProcess::handOver("show", names);
-  if (left.empty()) {
-    std::cerr << "corvane-widget: the widget is already running; asked it to show the widget\n";
-    return;
-  }
   std::vector<WidgetFamily> families;
-  families.reserve(left.size());
-  for (const std::string& f : left) families.push_back(parseFamily(f));
+  families.reserve(names.size());
+  for (const std::string& f : names) families.push_back(parseFamily(f));
 
   HostSettings host;
   host.environment = resolveEnvironment(o.env, families.front(), monitorScale(o.monitor));
@@ -98,11 +167,13 @@ void runWindows(const WindowRunOptions& o) {
   DesktopOutput output(o, fonts, process, settings, int(host.environment.displayScale));
   WidgetHost widgetHost(widgetSourceFor(config), host, fonts, output);
   output.attach(widgetHost);
-  LiveProcess::reportFaultsTo([&output, &widgetHost](std::string_view where, std::string_view what) {
-    output.fault(widgetHost.now(), where, what);
-  });
-  process.onReload([&widgetHost] { widgetHost.requestReload(); });
+  const auto faults =
+      LiveProcess::reportFaultsTo([&output, &widgetHost](std::string_view where, std::string_view what) {
+        output.fault(widgetHost.now(), where, what);
+      });
+  process.onReload([&widgetHost] { return widgetHost.requestReload(); });
   if (o.watch) watchSnapshot(process, o.snapshotFile);
+  followSystemTimeZone(process, widgetHost, o.env);
   process.addCommand(
       "show",
       [&output](const std::string& family) {
@@ -110,7 +181,9 @@ void runWindows(const WindowRunOptions& o) {
       },
       true);
   for (WidgetFamily f : families) output.open(f);
+  gShown = [&output] { return output.families(); };
   process.run([&widgetHost] { widgetHost.start(); });
+  gShown = nullptr;
 }
 
 }  // namespace corvane

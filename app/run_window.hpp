@@ -7,9 +7,14 @@
 
 namespace corvane {
 
-// The display went away while the widget showed: the process ends on its own
-// terms with this status, so a service manager knows to start it again.
+// The display went away while the widget showed and the program could not
+// start again to wait for it: the process ends with this status, so a
+// service manager knows to start it again.
 constexpr int kExitDisplayLost = 3;
+
+// The command line the window program was started with: it starts afresh
+// with it when the display goes away (GTK cannot open a display again).
+void rememberCommandLine(char** argv);
 
 // Shows the windows and runs until Quit, a signal or the last window closing.
 // A host already running for this user is asked to show the families

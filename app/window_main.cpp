@@ -6,5 +6,6 @@
 #include "timeline/today_widget.hpp"
 
 int main(int argc, char** argv) {
+  corvane::rememberCommandLine(argv);
   return corvane::runCommandLine(corvane::CorvaneWidgets{}, argc, argv, corvane::runWindows);
 }

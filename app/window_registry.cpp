@@ -71,6 +71,12 @@ void WindowRegistry::close(Shown& shown) {
   }
 }
 
+std::vector<std::string> WindowRegistry::families() const {
+  std::vector<std::string> names;
+  for (const auto& s : windows_) names.emplace_back(s->picture->family());
+  return names;
+}
+
 void WindowRegistry::keep() {
   std::vector<WidgetSetting> widgets;
   widgets.reserve(windows_.size());

@@ -71,6 +71,8 @@ class WindowRegistry {
   // shows it again.
   void close(Shown& shown);
   bool empty() const { return windows_.empty(); }
+  // The families of the open windows, in the order they were opened.
+  std::vector<std::string> families() const;
 
  private:
   // What is open now becomes what the next run shows.

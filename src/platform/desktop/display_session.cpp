@@ -105,6 +105,7 @@ DisplayOpened openDisplay(double patience) {
   // visuals), loading Mesa and LLVM: some 50 MB resident for a window that
   // never draws with GL. Cairo's image surfaces do all our drawing. A
   // person's own GDK_GL setting wins.
+  const bool ownGl = !g_getenv("GDK_GL");
   g_setenv("GDK_GL", "disable", FALSE);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(patience);
   bool said = false;
@@ -117,7 +118,12 @@ DisplayOpened openDisplay(double patience) {
       const BackendChoice choice = chooseBackend(p);
       if (!choice.allowed.empty()) gdk_set_allowed_backends(choice.allowed.c_str());
       if (!choice.note.empty()) std::fprintf(stderr, "%s\n", choice.note.c_str());
-      if (gtk_init_check(nullptr, nullptr)) return DisplayOpened::yes;
+      if (gtk_init_check(nullptr, nullptr)) {
+        // GDK has read it: what the widget starts (the application) must
+        // not inherit a setting that is ours.
+        if (ownGl) g_unsetenv("GDK_GL");
+        return DisplayOpened::yes;
+      }
     }
     if (std::chrono::steady_clock::now() >= deadline) return DisplayOpened::noAnswer;
     if (!said) {

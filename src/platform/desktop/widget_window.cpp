@@ -3,6 +3,7 @@
 #include <gdk/gdkwayland.h>
 #include <gdk/gdkx.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,9 @@ struct WidgetWindow::Impl {
   // further than the drag threshold with the button held, and a click (the
   // application opens) when the button comes up before.
   std::optional<GdkEventButton> press;
+  // When the last click opened the application (event time, ms): GTK
+  // delivers both clicks of a double click, and one gesture opens it once.
+  std::optional<guint32> opened;
 
   Impl(WindowContent& c, WindowActions a) : content(c), actions(std::move(a)) {}
 
@@ -102,6 +106,11 @@ struct WidgetWindow::Impl {
     }
     if (event->button != GDK_BUTTON_PRIMARY || !self->press) return FALSE;
     self->press.reset();
+    int doubleClick = 400;
+    g_object_get(gtk_widget_get_settings(self->area), "gtk-double-click-time", &doubleClick, nullptr);
+    // Unsigned: the server's clock wraps around every 49 days.
+    if (self->opened && event->time - *self->opened <= static_cast<guint32>(std::max(doubleClick, 0))) return TRUE;
+    self->opened = event->time;
     contained("a click on a widget", [&] {
       if (self->actions.menu.open) self->actions.menu.open(event->time);
     });
