@@ -70,6 +70,7 @@ void run(const RenderOptions& o) {
   }
   Entry entry = resolveEntry(o.source, o.env);
   Environment env = resolveEnvironment(o.env, families.front(), o.scale);
+  env.redacted = o.source.placeholder;  // as a host shows its placeholder
   FontLibrary fonts;
   PangoTextMeasurer text(fonts);  // shared, so texts common to the families are measured once
   for (WidgetFamily family : families) {

@@ -75,7 +75,7 @@ void WidgetHost::perform(const std::vector<TimelineSchedule::Action>& actions) {
       case TimelineSchedule::Step::drawPlaceholder: {
         HostEntry entry = source_.placeholder(ctx);  // the sample: no file is read
         listener_.placeholderShown(now());
-        show(entry);
+        show(entry, true);
         break;
       }
       case TimelineSchedule::Step::requestTimeline:
@@ -88,7 +88,7 @@ void WidgetHost::perform(const std::vector<TimelineSchedule::Action>& actions) {
           // is asked again, rather than waiting for an answer that never comes.
           cannotRequest_ = std::string("could not start a timeline request (") + e.what() + "); trying again";
           reportFault("a timeline request", *cannotRequest_);
-          perform(schedule_.failed(now(), kRetryAfterNoThread));
+          failed(now(), kRetryAfterNoThread);
         }
         break;
       case TimelineSchedule::Step::showEntry:
@@ -103,7 +103,7 @@ void WidgetHost::answered(BackgroundRequest::Answer answer) {
     const Date at = now();
     if (!answer.timeline) {
       reportFault("a timeline request", answer.failure);
-      perform(schedule_.failed(at, kRetryAfterFailure));
+      failed(at, kRetryAfterFailure);
       return;
     }
     timeline_ = std::move(*answer.timeline);
@@ -116,18 +116,28 @@ void WidgetHost::answered(BackgroundRequest::Answer answer) {
   arm();
 }
 
+void WidgetHost::failed(Date at, double retryAfter) {
+  // Nothing but the placeholder to show: no data, rather than its made-up
+  // numbers with a freshness line that keeps counting.
+  if (placeholderShown_ && source_.withoutData) show(source_.withoutData(at));
+  perform(schedule_.failed(at, retryAfter));
+}
+
 Environment WidgetHost::environmentFor(WidgetFamily family) const {
   Environment env = settings_.environment;
   env.widgetFamily = family;
+  env.redacted = placeholderShown_;
   return env;
 }
 
-void WidgetHost::show(const HostEntry& entry) {
+void WidgetHost::show(const HostEntry& entry, bool placeholder) {
   // The trees first: when each draws what its view shows (the same data, and
   // every choice made while building, such as fresh or stale, the same), the
-  // views stay, with their layout, their shaped texts and their pixels.
+  // views stay, with their layout, their shaped texts and their pixels. A
+  // placeholder is drawn otherwise than an entry with the same data.
+  bool same = shown_.has_value() && placeholderShown_ == placeholder;
+  placeholderShown_ = placeholder;
   std::map<WidgetFamily, Node> trees;
-  bool same = shown_.has_value();
   for (WidgetFamily f : settings_.families) {
     Node tree = entry.view(environmentFor(f));
     const LiveView* shown = view(f);

@@ -96,7 +96,9 @@ class WidgetHost {
  private:
   void perform(const std::vector<TimelineSchedule::Action>& actions);
   void answered(BackgroundRequest::Answer answer);
-  void show(const HostEntry& entry);
+  // A request failed: asked again `retryAfter` host seconds later.
+  void failed(Date at, double retryAfter);
+  void show(const HostEntry& entry, bool placeholder = false);
   Environment environmentFor(WidgetFamily family) const;
   void build(WidgetFamily family, Node tree);
   void wake();
@@ -110,6 +112,9 @@ class WidgetHost {
   TimelineSchedule schedule_;
   HostTimeline timeline_;
   std::optional<HostEntry> shown_;
+  // The placeholder is what is shown: it is drawn redacted, made-up data
+  // never reads as real, and a failed request replaces it with no data.
+  bool placeholderShown_ = false;
   // One measurer for the host's life: it lets go of what layout passes no
   // longer ask for, so a week of ticking texts never piles up, and a new
   // entry shapes only the texts the last one did not show.

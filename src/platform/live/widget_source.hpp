@@ -24,6 +24,9 @@ struct HostTimeline {
 
 struct WidgetSource {
   std::function<HostEntry(const TimelineProviderContext&)> placeholder;
+  // An entry without data at a date: what a host shows when it has nothing
+  // but its placeholder and the provider failed (none: the placeholder stays).
+  std::function<HostEntry(Date)> withoutData;
   std::function<HostEntry(const TimelineProviderContext&)> snapshot;
   std::function<HostTimeline(const TimelineProviderContext&)> timeline;
 };
@@ -43,6 +46,7 @@ WidgetSource widgetSourceFor(Config config) {
   source.placeholder = [shared, wrap](const TimelineProviderContext& ctx) {
     return wrap(HostRunner<Config>(*shared).placeholder(ctx));
   };
+  source.withoutData = [wrap](Date date) { return wrap(typename Config::EntryType{date, {}}); };
   source.snapshot = [shared, wrap](const TimelineProviderContext& ctx) {
     return wrap(HostRunner<Config>(*shared).snapshot(ctx));
   };

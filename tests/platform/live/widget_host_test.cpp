@@ -102,6 +102,7 @@ struct Fixture {
     WidgetSource source;
     source.placeholder = [](const TimelineProviderContext&) { return entryOf({"placeholder"}, Date{kStart}); };
     source.snapshot = source.placeholder;
+    source.withoutData = [](Date date) { return entryOf({"no data"}, date); };
     const HostClock clock = settings.clock;
     source.timeline = [this, clock](const TimelineProviderContext&) { return timeline(++calls, clock.now()); };
     host = std::make_unique<WidgetHost>(source, settings, testing::sharedFonts(), listener);
@@ -193,6 +194,25 @@ TEST(WidgetHost, FaultsInItsCallbacksAreContainedAndSaidOnce) {
   EXPECT_EQ(said, (std::vector<std::string>{"a timeline request: the provider broke its promise",
                                             "drawing a new entry: cannot paint"}));
   EXPECT_NE(f.host->view(WidgetFamily::systemSmall), placeholder);  // built, though its drawing failed
+  setFaultSink(nullptr);
+}
+
+// The placeholder is drawn redacted; when the provider fails with nothing
+// else to show, no data replaces it, never its made-up numbers.
+TEST(WidgetHost, APlaceholderIsRedactedAndAFailureReplacesItWithNoData) {
+  setFaultSink([](std::string_view, std::string_view) {});
+  Fixture f;
+  f.timeline = [](int call, Date now) -> HostTimeline {
+    if (call == 1) throw std::runtime_error("no answer");
+    return oneEntry({"at last"}, now, 300);
+  };
+  f.start();
+  ASSERT_TRUE(f.host->view(WidgetFamily::systemSmall)->environment().redacted);
+  ASSERT_TRUE(turnUntil([&] { return f.listener.count("replaced") == 2; }));
+  EXPECT_FALSE(f.host->view(WidgetFamily::systemSmall)->environment().redacted);
+  EXPECT_EQ(f.listener.count("timeline"), 0);
+  ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 1; }));
+  EXPECT_FALSE(f.host->view(WidgetFamily::systemSmall)->environment().redacted);
   setFaultSink(nullptr);
 }
 

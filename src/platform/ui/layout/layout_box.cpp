@@ -234,6 +234,7 @@ BoxTree buildBoxes(const Node& root, const Environment& env) {
   BoxTree tree;
   Builder builder(env, &tree.background);
   tree.root = builder.build(root, Style{}, Axis::vertical);
+  tree.redacted = env.redacted;
   return tree;
 }
 

@@ -141,6 +141,7 @@ inline Box::Placed Box::placedChildren() const {
 struct BoxTree {
   Box root;
   std::optional<Color> background;  // the container background, if any
+  bool redacted = false;            // texts are painted as bars (a placeholder)
 };
 
 BoxTree buildBoxes(const Node& root, const Environment& env);

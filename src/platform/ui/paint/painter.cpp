@@ -61,7 +61,30 @@ struct Painting {
   const FontLibrary& fonts;
   double canvasHeight;
   Rect clip;  // what the clip lets through, in user space
+  bool redacted;
 };
+
+// How much of a line's height a redacted text's bar takes, centred on it.
+constexpr double kBarShare = 0.6;
+
+// A redacted text: one rounded bar per line, as wide as the line's text
+// and in its colour, so the layout reads as it will without any data.
+void paintBars(cairo_t* cr, PangoLayout* layout, double x, double y, const Color& color) {
+  setColor(cr, color);
+  PangoLayoutIterPtr iter(pango_layout_get_iter(layout));
+  do {
+    PangoRectangle line;
+    pango_layout_iter_get_line_extents(iter.get(), nullptr, &line);
+    const double w = line.width / double(PANGO_SCALE), h = line.height / double(PANGO_SCALE);
+    if (w <= 0 || h <= 0) continue;
+    const double barHeight = h * kBarShare;
+    cairo_save(cr);
+    cairo_translate(cr, x + line.x / double(PANGO_SCALE), y + line.y / double(PANGO_SCALE) + (h - barHeight) / 2);
+    roundedRect(cr, w, barHeight, barHeight / 2);
+    cairo_restore(cr);
+    cairo_fill(cr);
+  } while (pango_layout_iter_next_line(iter.get()));
+}
 
 bool meets(const Rect& a, const Rect& b) {
   return a.x < b.maxX() && b.x < a.maxX() && a.y < b.maxY() && b.y < a.maxY();
@@ -91,6 +114,10 @@ void paintText(cairo_t* cr, const Box& b, const Painting& with) {
   const Rect inked{x + ink.x / double(PANGO_SCALE) - kInkSlack, y + ink.y / double(PANGO_SCALE) - kInkSlack,
                    ink.width / double(PANGO_SCALE) + 2 * kInkSlack, ink.height / double(PANGO_SCALE) + 2 * kInkSlack};
   if (!meets(inked, with.clip)) return;
+  if (with.redacted) {
+    paintBars(cr, layout, x, y, b.color);
+    return;
+  }
   setColor(cr, b.color);
   cairo_move_to(cr, x, y);
   pango_cairo_show_layout(cr, layout);
@@ -126,7 +153,7 @@ void paintWidget(cairo_t* cr, const BoxTree& tree, const WidgetCanvas& canvas, c
   }
   double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
-  paintBox(cr, tree.root, Painting{fonts, canvas.height, {x0, y0, x1 - x0, y1 - y0}});
+  paintBox(cr, tree.root, Painting{fonts, canvas.height, {x0, y0, x1 - x0, y1 - y0}, tree.redacted});
   cairo_restore(cr);
 }
 

@@ -16,6 +16,9 @@ struct Environment {
   std::string locale = "en_US";  // ICU locale id
   std::string timeZone = "UTC";  // IANA time zone id
   double displayScale = 1;
+  // A placeholder's look: texts are drawn as rounded bars of their colour,
+  // in the frames they would take, so nothing made up reads as data.
+  bool redacted = false;
 
   Date now() const { return clock(); }
 };
