@@ -61,8 +61,8 @@ ManualPage manual() {
         {std::to_string(kExitUsage),
          "A usage error, an unreadable input or an unwritable output; the reason is on standard error."},
         {std::to_string(kExitDisplayLost),
-         "run: the display went away while the widget showed (a compositor restart); the systemd user unit "
-         "starts it again."}}},
+         "run: the display went away while the widget showed and the program could not start again to wait "
+         "for it; the systemd user unit starts it again."}}},
       {"ENVIRONMENT",
        {},
        {{"DISPLAY, WAYLAND_DISPLAY", "The displays run can show the widget on; without either, use --headless."},

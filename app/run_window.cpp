@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <thread>
@@ -38,6 +39,9 @@ constexpr double kDisplayPatience = 30;
 // How long a second window process waits for the first to take its
 // families: the first may itself still be waiting for the display.
 constexpr double kHandOverPatience = kDisplayPatience + 15;
+
+// The systemd user unit the package installs.
+constexpr const char* kUserUnit = "corvane-widget.service";
 
 // What the program starts afresh with when the display goes away. The
 // families shown then travel in this variable, so the same widgets come back.
@@ -102,11 +106,39 @@ bool handedOver(InstanceLock& lock, const std::vector<std::string>& names) {
   return false;
 }
 
+// Whether the user's systemd unit is enabled (systemctl --user enable, or
+// --global for every user): it starts the widget at login itself, and the
+// autostart entry stands down so that one process starts, not two.
+bool userUnitEnabled() {
+  namespace fs = std::filesystem;
+  std::vector<fs::path> roots;
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  if (config && *config == '/')
+    roots.emplace_back(fs::path(config) / "systemd/user");
+  else if (home && *home == '/')
+    roots.emplace_back(fs::path(home) / ".config/systemd/user");
+  roots.emplace_back("/etc/systemd/user");
+  for (const fs::path& root : roots) {
+    std::error_code ec;
+    for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      if (name.size() > 6 && name.ends_with(".wants") && fs::exists(it->path() / kUserUnit, ec)) return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void rememberCommandLine(char** argv) { gArgv = argv; }
 
 void runWindows(const WindowRunOptions& o) {
+  if (o.autostart && userUnitEnabled()) {
+    std::cerr << "corvane-widget: the systemd user unit " << kUserUnit
+              << " is enabled and starts the widget; the autostart entry stands down\n";
+    return;
+  }
   std::vector<std::string> declared;
   for (WidgetFamily f : declaredFamilies()) declared.emplace_back(familyShortName(f));
   // What a person set up last time, unless --family says otherwise.

@@ -22,7 +22,8 @@ struct WindowRunOptions {
   EnvironmentOptions env;
   double speed = 1;
   bool events = false;
-  bool watch = false;  // reload as soon as the snapshot file changes
+  bool watch = false;      // reload as soon as the snapshot file changes
+  bool autostart = false;  // started by the session's autostart entry
 };
 
 // What a windowed `run` does once its options are read: the window program

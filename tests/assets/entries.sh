@@ -30,7 +30,10 @@ for entry in "$kind.desktop" autostart/corvane-widget.desktop; do
   [[ -z $said ]] || fail "$entry: desktop-file-validate says: $said"
   grep -qxF "Name=$name" "$out" || fail "$entry: Name is not \"$name\""
   grep -qxF "Comment=$description" "$out" || fail "$entry: Comment is not \"$description\""
-  grep -qxF "Exec=$folder/corvane-widget run" "$out" || fail "$entry: Exec does not run the program"
+  # The autostart entry's run stands down when the user unit is enabled.
+  exec="Exec=$folder/corvane-widget run"
+  [[ $entry == autostart/* ]] && exec+=" --autostart"
+  grep -qxF "$exec" "$out" || fail "$entry: Exec does not run the program"
   icon=$(sed -n 's/^Icon=//p' "$out")
   [[ $icon == "$kind" ]] || fail "$entry: Icon=$icon, not the kind $kind"
   for size in 16 32 48 64 128 256; do

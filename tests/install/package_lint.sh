@@ -75,7 +75,7 @@ done
 for entry in etc/xdg/autostart/corvane-widget.desktop usr/share/applications/$kind.desktop; do
   said=$(desktop-file-validate "$root/$entry" 2>&1) || fail "$entry: $said"
   [[ -z $said ]] || fail "$entry: desktop-file-validate says: $said"
-  grep -qx "Exec=/usr/bin/corvane-widget run" "$root/$entry" || fail "$entry does not run /usr/bin/corvane-widget"
+  grep -qE "^Exec=/usr/bin/corvane-widget run( --autostart)?$" "$root/$entry" || fail "$entry does not run /usr/bin/corvane-widget"
 done
 appstreamcli validate-tree --no-net "$root" >"$work/tree" 2>&1 || fail "appstreamcli validate-tree: $(cat "$work/tree")"
 grep -E '^[EW]: ' "$work/tree" && fail "appstreamcli validate-tree warns: $(cat "$work/tree")"

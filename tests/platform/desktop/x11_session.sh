@@ -55,9 +55,17 @@ kill "$widget"; wait "$widget" 2>/dev/null || true
 kill "$xvfb"; wait "$xvfb" 2>/dev/null || true
 
 # 2. Two runs started in the same instant (the autostart entry and the user
-#    unit at login): one process stays, with one window.
+#    unit at login): one process stays, with one window. And the autostart
+#    entry's run stands down when the user unit is enabled.
 start_xvfb "$n"
 openbox --sm-disable >"$work/openbox.err" 2>&1 & pids+=("$!")
+wants=$XDG_CONFIG_HOME/systemd/user/graphical-session.target.wants
+mkdir -p "$wants"; touch "$wants/corvane-widget.service"
+"$bin" run --autostart --snapshot "$snapshot" >"$work/autostart.out" 2>"$work/autostart.err" ||
+  fail "run --autostart with the unit enabled: status $?"
+grep -q 'the autostart entry stands down' "$work/autostart.err" || fail "no word from the autostart entry's run"
+[[ $(windows) == 0 ]] || fail "the autostart entry's run showed a window though the unit is enabled"
+rm -r "$XDG_CONFIG_HOME/systemd"
 "$bin" run --family medium --snapshot "$snapshot" >"$work/a.out" 2>"$work/a.err" & a=$!; pids+=("$a")
 "$bin" run --family medium --snapshot "$snapshot" >"$work/b.out" 2>"$work/b.err" & b=$!; pids+=("$b")
 until_ok 15 one_window || fail "no window from two runs"
