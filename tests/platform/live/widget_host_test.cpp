@@ -253,5 +253,19 @@ TEST(WidgetHost, AClockSetBackKeepsTheLineTicking) {
   EXPECT_EQ(f.listener.count("timeline"), 1);
 }
 
+// A new time zone (the system's, followed) builds every view again in it.
+TEST(WidgetHost, ANewTimeZoneBuildsTheViewsAgainInIt) {
+  Fixture f;
+  f.timeline = [](int, Date now) { return oneEntry({"today"}, now, 86400); };
+  f.start();
+  ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 1; }));
+  const int replaced = f.listener.count("replaced");
+  f.host->setTimeZone("Asia/Tokyo");
+  EXPECT_EQ(f.listener.count("replaced"), replaced + 1);
+  EXPECT_EQ(f.host->view(WidgetFamily::systemSmall)->environment().timeZone, "Asia/Tokyo");
+  f.host->setTimeZone("Asia/Tokyo");  // the same zone again: nothing to do
+  EXPECT_EQ(f.listener.count("replaced"), replaced + 1);
+}
+
 }  // namespace
 }  // namespace corvane
