@@ -25,7 +25,17 @@ std::string LivePicture::description() const { return view ? readingOrderText(vi
 
 WindowRegistry::WindowRegistry(WindowPlacement first, WidgetSettings& settings, const FontLibrary& fonts,
                                LivePicture::Painted painted, ActionsFor actions)
-    : first_(first), settings_(settings), fonts_(fonts), painted_(std::move(painted)), actions_(std::move(actions)) {}
+    : first_(first),
+      settings_(settings),
+      fonts_(fonts),
+      painted_(std::move(painted)),
+      actions_(std::move(actions)),
+      writer_([path = settings.path(), said = std::make_shared<bool>(false)](const std::string& error) {
+        // Once per run: a disk that stays full would say it at every drag.
+        if (*said) return;
+        *said = true;
+        std::cerr << "corvane-widget: cannot keep the widgets' settings in " << path << ": " << error << '\n';
+      }) {}
 
 WindowRegistry::Shown* WindowRegistry::find(WidgetFamily family) {
   for (auto& s : windows_)
@@ -81,7 +91,7 @@ void WindowRegistry::keep() {
   std::vector<WidgetSetting> widgets;
   widgets.reserve(windows_.size());
   for (const auto& s : windows_) widgets.push_back({std::string(s->picture->family()), s->dragged});
-  if (auto error = settings_.save(std::move(widgets)); error && !keepErrorReported_) {
+  if (auto error = settings_.saveLater(std::move(widgets), writer_); error && !keepErrorReported_) {
     std::cerr << "corvane-widget: cannot keep the widgets' settings in " << settings_.path() << ": " << *error << '\n';
     keepErrorReported_ = true;
   }

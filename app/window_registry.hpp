@@ -86,6 +86,8 @@ class WindowRegistry {
   LivePicture::Painted painted_;
   ActionsFor actions_;
   std::vector<std::unique_ptr<Shown>> windows_;  // entries stay where they are made
+  // Last: it writes what is still pending before the rest goes.
+  SettingsWriter writer_;
 };
 
 }  // namespace corvane

@@ -86,6 +86,16 @@ std::optional<std::string> WidgetSettings::save(std::vector<WidgetSetting> widge
   return std::nullopt;
 }
 
+std::optional<std::string> WidgetSettings::saveLater(std::vector<WidgetSetting> widgets, SettingsWriter& writer) {
+  if (unreadable_) return "not replaced, since it could not be read (" + *unreadable_ + ")";
+  std::error_code ec;
+  std::filesystem::create_directories(folder_, ec);
+  if (ec) return ec.message();
+  writer.write(path(), format(widgets, unread_));
+  widgets_ = std::move(widgets);
+  return std::nullopt;
+}
+
 std::string WidgetSettings::format(const std::vector<WidgetSetting>& widgets, const std::vector<std::string>& unread) {
   std::ostringstream out;
   // Enough digits that every place reads back exactly.

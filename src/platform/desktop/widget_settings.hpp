@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/desktop/placement.hpp"
+#include "platform/desktop/settings_writer.hpp"
 
 namespace corvane {
 
@@ -42,6 +43,9 @@ class WidgetSettings {
   // written atomically and synced (through a symbolic link to its target),
   // its folder made if need be. Returns the reason when it cannot be written.
   std::optional<std::string> save(std::vector<WidgetSetting> widgets);
+  // The same, written by `writer` off the main loop (the disk may be slow);
+  // widgets() changes at once. Returns what is known at once to fail.
+  std::optional<std::string> saveLater(std::vector<WidgetSetting> widgets, SettingsWriter& writer);
 
   std::string path() const;
 

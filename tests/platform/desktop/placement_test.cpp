@@ -4,8 +4,10 @@
 
 #include "platform/desktop/placement.hpp"
 #include "platform/desktop/scale_choice.hpp"
+#include "platform/desktop/settings_writer.hpp"
 #include "platform/desktop/widget_settings.hpp"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -237,6 +239,29 @@ TEST(WidgetSettings, SaveWritesTheFileAndLoadReadsItWithTheOlderPlaces) {
   dir.write("blocked", "a file where a folder should be");
   WidgetSettings blocked(dir.file("blocked/corvane-widget"));
   EXPECT_TRUE(blocked.save({{"medium", std::nullopt}}));
+}
+
+// Off the main loop: the last text asked wins, everything asked is on disk
+// after a flush (and when the writer goes), and a failure is said on the
+// main context.
+TEST(SettingsWriter, WritesTheLatestTextAndSaysAFailureOnTheMainContext) {
+  testing::TempDir dir;
+  std::vector<std::string> failures;
+  {
+    SettingsWriter writer([&](const std::string& why) { failures.push_back(why); });
+    for (int i = 0; i < 20; ++i) writer.write(dir.file("widgets"), "small " + std::to_string(i) + " 0\n");
+    writer.flush();
+    std::ifstream in(dir.file("widgets"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "small 19 0\n");
+    writer.write(dir.file("last"), "written before the writer goes\n");
+  }
+  EXPECT_TRUE(std::filesystem::exists(dir.file("last")));
+  EXPECT_TRUE(failures.empty());
+  SettingsWriter failing([&](const std::string& why) { failures.push_back(why); });
+  failing.write(dir.file("missing/folder/widgets"), "x");
+  failing.flush();
+  for (int i = 0; i < 10 && failures.empty(); ++i) g_main_context_iteration(nullptr, FALSE);
+  EXPECT_EQ(failures, std::vector<std::string>{"No such file or directory"});
 }
 
 TEST(RememberedPlaces, MalformedLinesAreSkippedAndTheLastLineOfAFamilyWins) {

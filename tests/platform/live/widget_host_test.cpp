@@ -253,6 +253,32 @@ TEST(WidgetHost, AClockSetBackKeepsTheLineTicking) {
   EXPECT_EQ(f.listener.count("timeline"), 1);
 }
 
+// A host that ends (SIGTERM) while its provider is stuck reading (a stalled
+// network share) does not wait for the read.
+TEST(WidgetHost, EndsPromptlyWhileARequestIsStuck) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<bool> done{false};
+  Fixture f;  // outlives the read: the test's provider refers to it
+  f.timeline = [released, &done](int, Date now) {
+    released.wait();
+    done = true;
+    return oneEntry({"late"}, now, 300);
+  };
+  f.start();
+  ASSERT_TRUE(turnUntil([&] { return f.host->requesting(); }));
+  const auto began = std::chrono::steady_clock::now();
+  f.host.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(1));
+  // The read ends later by itself; its answer finds no host.
+  release.set_value();
+  ASSERT_TRUE(turnUntil([&] { return done.load(); }));
+  for (int i = 0; i < 50; ++i) {
+    g_main_context_iteration(nullptr, FALSE);
+    ::usleep(1000);
+  }
+}
+
 // A new time zone (the system's, followed) builds every view again in it.
 TEST(WidgetHost, ANewTimeZoneBuildsTheViewsAgainInIt) {
   Fixture f;
