@@ -200,7 +200,7 @@ cat >"$work/data/applications/com.corvane.desktop.desktop" <<ENTRY
 [Desktop Entry]
 Type=Application
 Name=Corvane
-Exec=sh -c 'echo "started \$DESKTOP_STARTUP_ID" >>$work/opened'
+Exec=sh -c 'echo "started \$DESKTOP_STARTUP_ID gl=\${GDK_GL:-none}" >>$work/opened'
 StartupNotify=true
 ENTRY
 export XDG_DATA_DIRS=$work/data
@@ -209,6 +209,7 @@ read -r x0 y0 w h < <(geometry)
 xdotool mousemove --window "$wid" 100 100 click 1
 until_ok 5 test -s "$work/opened" || fail "a click did not open the application: $(grep open "$work/run.out")"
 grep -q 'started .' "$work/opened" || fail "opened without a startup notification id: $(cat "$work/opened")"
+grep -q 'gl=none' "$work/opened" || fail "the application inherited the widget's GDK_GL: $(cat "$work/opened")"
 grep -q '"event":"open".*"entry":"com.corvane.desktop.desktop"' "$work/run.out" || fail "no open event"
 # A double click is one gesture: it opens the application once.
 sleep 1

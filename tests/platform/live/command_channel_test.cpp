@@ -159,6 +159,11 @@ TEST(CommandChannel, CommandsReachTheirHandlers) {
   EXPECT_EQ(serveWhile(std::async(std::launch::async, [] { return tellRunning("show"); })), 0);
   EXPECT_EQ(serveWhile(std::async(std::launch::async, [] { return tellRunning("reload", "now"); })), 0);
   EXPECT_EQ(heard, (std::vector<std::string>{"reload", "show medium"}));
+  // A handler that cannot act: the sender is not told it was done, but why.
+  channel.addCommand("stuck", [](const std::string&) { throw CommandRefused("no thread to read with"); });
+  std::vector<std::string> refused;
+  EXPECT_EQ(serveWhile(std::async(std::launch::async, [&refused] { return tellRunning("stuck", {}, &refused); })), 0);
+  EXPECT_EQ(refused, std::vector<std::string>{"no thread to read with"});
 }
 
 TEST(CommandChannel, ReadsNoMoreThanOneShortLine) {

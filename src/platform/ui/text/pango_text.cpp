@@ -1,6 +1,8 @@
 #include "platform/ui/text/pango_text.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/ui/text/visible_text.hpp"
 
@@ -25,8 +27,33 @@ bool fitsUnchanged(PangoLayout* layout, double width, int maxLines) {
 
 }  // namespace
 
-GObjectPtr<PangoLayout> makeWholeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
+std::string withoutBreaksInsideGraphemes(const std::string& text) {
+  // ASCII has no character that joins the one before it.
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return text;
+  if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
+  const auto chars = static_cast<int>(g_utf8_strlen(text.data(), static_cast<gssize>(text.size())));
+  std::vector<PangoLogAttr> attrs(static_cast<std::size_t>(chars) + 1);
+  pango_get_log_attrs(text.data(), static_cast<int>(text.size()), -1, pango_language_get_default(), attrs.data(),
+                      chars + 1);
+  std::string out;
+  const char* p = text.data();
+  for (int i = 0; i < chars; ++i) {
+    const char* next = g_utf8_next_char(p);
+    // A break offered before a character that continues its grapheme:
+    // Pango 1.50 cannot lay that break out at a narrow width and aborts.
+    // A word joiner, which draws nothing, takes the break away.
+    if (i > 0 && attrs[static_cast<std::size_t>(i)].is_line_break &&
+        !attrs[static_cast<std::size_t>(i)].is_cursor_position)
+      out += "\u2060";
+    out.append(p, static_cast<std::size_t>(next - p));
+    p = next;
+  }
+  return out;
+}
+
+GObjectPtr<PangoLayout> makeWholeTextLayout(const FontLibrary& fonts, const std::string& shown, const Font& font,
                                             std::optional<double> width, int maxLines) {
+  const std::string text = withoutBreaksInsideGraphemes(shown);
   fonts.cover(text);
   GObjectPtr<PangoLayout> layout(pango_layout_new(fonts.context()));
   pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));

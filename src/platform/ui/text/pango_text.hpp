@@ -10,6 +10,12 @@
 
 namespace corvane {
 
+// `text` with a word joiner before each character where a line break is
+// offered inside a grapheme (an emoji modifier after another, a mark after
+// a break), which Pango 1.50 aborts the process laying out at a narrow
+// width. Texts without such a place come back as they are.
+std::string withoutBreaksInsideGraphemes(const std::string& text);
+
 // A Pango layout for `text`: wrapping by words (then characters) at `width`,
 // at most `maxLines` lines with a trailing "…" on the last (0: no limit).
 // `height`: how much of it can be seen, if known; it bounds what is shaped.

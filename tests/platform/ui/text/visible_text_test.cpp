@@ -29,6 +29,12 @@ TEST(VisibleText, ControlsBecomeVisibleAndNothingAfterANulIsLost) {
       {"c1\xc2\x85", "c1\uFFFD"},  // NEL, a C1 control
       {"bad\xff\xfe utf", "bad\uFFFD\uFFFD utf"},
       {"\0"s, "\u2400"},
+      // A space carrying a mark (or a joiner, a spacing mark, a skin tone)
+      // is one grapheme: its space offers no line break.
+      {"c \u0301x", "c\u00A0\u0301x"},
+      {"a \u200D \u093F \U0001F3FD", "a\u00A0\u200D\u00A0\u093F\u00A0\U0001F3FD"},
+      {"a  \u0301", "a \u00A0\u0301"},                                     // only the space the mark is on
+      {"a \u0627 \u200B\u0301\t\u0301", "a \u0627 \u200B\u0301\t\u0301"},  // other bases keep theirs
   };
   for (const Case& c : cases) EXPECT_EQ(visibleText(c.in, roomy), c.out) << c.in;
 }
@@ -176,6 +182,38 @@ TEST(PangoText, AHugeTextIsLaidOutAsTheVisiblePartOfIt) {
   double oneLine = measurer.measure(words, font, std::nullopt, 0).size.width;
   EXPECT_GT(oneLine, kLargestCanvasWidth);
   EXPECT_LT(oneLine, 100 * kLargestCanvasWidth);
+}
+
+// Pango 1.50 aborts the process laying out a break offered inside a
+// grapheme (a mark on a space, an emoji modifier after another) at a narrow
+// width: never again, whatever the width or face.
+TEST(PangoText, ABreakInsideAGraphemeAtANarrowWidthIsLaidOut) {
+  PangoTextMeasurer measurer(fonts());
+  for (const std::string text :
+       {"\u0627c \u0301\u0631", "e \u0301 \u0308", "\u05E9 \u05B8x", "\U0001F3FE\U0001F3FE\uFE20\u00C6"}) {
+    for (const Font& font : {Font::system(9.5), Font::system(10, std::nullopt, FontDesign::monospaced)}) {
+      for (double width = 1; width <= 60; width += 0.5) {
+        for (int lines : {0, 1, 2}) {
+          const TextMetrics m = measurer.measure(text, font, width, lines, std::nullopt);
+          ASSERT_TRUE(m.shaped);
+          EXPECT_GT(pango_layout_get_line_count(m.shaped->layout.get()), 0);
+        }
+      }
+    }
+  }
+}
+
+// Where a break is offered inside a grapheme, a word joiner (which draws
+// nothing) takes it away; everything else is left as it stands.
+TEST(PangoText, AWordJoinerTakesAwayOnlyBreaksInsideGraphemes) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain words, kept", "plain words, kept"},
+      {"\U0001F3FE\U0001F3FE\uFE20\u00C6", "\U0001F3FE\u2060\U0001F3FE\uFE20\u00C6"},
+      {"\U0001F44D\U0001F3FD ok", "\U0001F44D\U0001F3FD ok"},  // a modifier on its emoji: one grapheme, no break
+      {"e\u0301 \u05E9\u05B8", "e\u0301 \u05E9\u05B8"},
+      {"bad \xff", "bad \xff"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(withoutBreaksInsideGraphemes(in), out) << in;
 }
 
 TEST(PangoText, AWordBrokenToFitGetsNoHyphen) {
