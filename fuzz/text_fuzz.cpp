@@ -41,8 +41,18 @@ struct Range {
 // from one pool, the marks' pool most often.
 const std::vector<std::vector<Range>> kPools = {
     // combining, spacing and enclosing marks, emoji modifiers and variation selectors
-    {{0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x064B, 0x065F}, {0x0900, 0x0903}, {0x093A, 0x094F},
-     {0x0E31, 0x0E31}, {0x0E34, 0x0E3A}, {0x1AB0, 0x1ACE}, {0x20D0, 0x20F0}, {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F},
+    {{0x0300, 0x036F},
+     {0x0483, 0x0489},
+     {0x0591, 0x05BD},
+     {0x064B, 0x065F},
+     {0x0900, 0x0903},
+     {0x093A, 0x094F},
+     {0x0E31, 0x0E31},
+     {0x0E34, 0x0E3A},
+     {0x1AB0, 0x1ACE},
+     {0x20D0, 0x20F0},
+     {0xFE00, 0xFE0F},
+     {0xFE20, 0xFE2F},
      {0x1F3FB, 0x1F3FF}},
     // bidi controls
     {{0x200E, 0x200F}, {0x202A, 0x202E}, {0x2066, 0x2069}, {0x061C, 0x061C}},
@@ -53,7 +63,12 @@ const std::vector<std::vector<Range>> kPools = {
     // joiners and format characters
     {{0x200C, 0x200D}, {0x2060, 0x2060}, {0xFEFF, 0xFEFF}, {0x034F, 0x034F}, {0x00AD, 0x00AD}},
     // spaces of every kind, the plain one most
-    {{0x0020, 0x0020}, {0x0020, 0x0020}, {0x0020, 0x0020}, {0x00A0, 0x00A0}, {0x2000, 0x200B}, {0x3000, 0x3000},
+    {{0x0020, 0x0020},
+     {0x0020, 0x0020},
+     {0x0020, 0x0020},
+     {0x00A0, 0x00A0},
+     {0x2000, 0x200B},
+     {0x3000, 0x3000},
      {0x1680, 0x1680}},
     // tabs and line breaks
     {{0x0009, 0x000A}, {0x000D, 0x000D}, {0x2028, 0x2029}, {0x0085, 0x0085}},
@@ -147,8 +162,7 @@ void drawWidget(const Entry& entry, WidgetFamily family, double scale, const Fon
 
 // The text alone, at a width the input picks, in each face, painted into a
 // small surface.
-void drawAlone(const std::string& s, FuzzedDataProvider& in, double scale,
-               TextMeasurer& measurer) {
+void drawAlone(const std::string& s, FuzzedDataProvider& in, double scale, TextMeasurer& measurer) {
   static const std::array<Font, 4> kFaces = {Font::system(9.5), Font::system(10.5, FontWeight::semibold),
                                              Font::system(10, std::nullopt, FontDesign::monospaced),
                                              Font::system(12.5, FontWeight::bold)};
