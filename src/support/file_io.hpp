@@ -41,9 +41,9 @@ std::string tooLargeReason(std::size_t limit, std::optional<std::size_t> size = 
 // rewritten within the minute need not.
 enum class Durability { renamed, synced };
 
-// Writes `bytes` to a temporary file beside `path` and renames it into place,
-// so a reader sees either the old file or the whole new one. A symbolic link
-// at `path` is written through: the file it leads to is replaced and the
+// Writes `bytes` to a temporary file beside `requested` and renames it into
+// place, so a reader sees either the old file or the whole new one. A
+// symbolic link at `requested` is written through: the file it leads to is replaced and the
 // link stays (a dotfile manager's link, say). Only a regular file is ever
 // replaced: anything else there (a device, a folder, a pipe) is refused,
 // with kNotRegularFile. A file that is replaced keeps its permissions (a
@@ -53,7 +53,7 @@ enum class Durability { renamed, synced };
 // Returns the system's reason on failure (the temporary file is then
 // removed), or nothing on success.
 inline constexpr const char* kNotRegularFile = "not a regular file, so it is not replaced";
-std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
+std::optional<std::string> writeFileAtomically(const std::string& requested, std::string_view bytes,
                                                Durability durability = Durability::renamed);
 
 // Removes the temporary files that writes of `path` left behind when their

@@ -51,12 +51,12 @@ std::string withoutBreaksInsideGraphemes(const std::string& text) {
   return out;
 }
 
-GObjectPtr<PangoLayout> makeWholeTextLayout(const FontLibrary& fonts, const std::string& shown, const Font& font,
+GObjectPtr<PangoLayout> makeWholeTextLayout(const FontLibrary& fonts, const std::string& text, const Font& font,
                                             std::optional<double> width, int maxLines) {
-  const std::string text = withoutBreaksInsideGraphemes(shown);
-  fonts.cover(text);
+  const std::string laid = withoutBreaksInsideGraphemes(text);
+  fonts.cover(laid);
   GObjectPtr<PangoLayout> layout(pango_layout_new(fonts.context()));
-  pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
+  pango_layout_set_text(layout.get(), laid.data(), static_cast<int>(laid.size()));
   auto description = FontLibrary::describe(font);
   pango_layout_set_font_description(layout.get(), description.get());
   // A word broken to fit is broken without a hyphen, as the toolkit does.
