@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "platform/ui/text/visible_text.hpp"
@@ -27,26 +28,67 @@ bool fitsUnchanged(PangoLayout* layout, double width, int maxLines) {
 
 }  // namespace
 
+namespace {
+
+// The places where Pango offers a line break inside a grapheme, as character
+// indices. A layout starts from the paragraph's default breaks and tailors
+// them per item, while pango_get_log_attrs() tailors per script run, and an
+// item's start keeps the default break: both are asked.
+std::vector<int> breaksInsideGraphemes(const std::u32string& text) {
+  std::string utf8;
+  for (char32_t c : text) {
+    char bytes[6];
+    utf8.append(bytes, static_cast<std::size_t>(g_unichar_to_utf8(c, bytes)));
+  }
+  const auto n = static_cast<int>(text.size());
+  std::vector<PangoLogAttr> tailored(text.size() + 1), plain(text.size() + 1);
+  pango_get_log_attrs(utf8.data(), static_cast<int>(utf8.size()), -1, pango_language_get_default(), tailored.data(),
+                      n + 1);
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  pango_default_break(utf8.data(), static_cast<int>(utf8.size()), nullptr, plain.data(), n + 1);
+  G_GNUC_END_IGNORE_DEPRECATIONS
+  std::vector<int> inside;
+  for (std::size_t i = 1; i < text.size(); ++i)
+    if ((tailored[i].is_line_break || plain[i].is_line_break) && !(tailored[i].is_char_break && plain[i].is_char_break))
+      inside.push_back(static_cast<int>(i));
+  return inside;
+}
+
+}  // namespace
+
 std::string withoutBreaksInsideGraphemes(const std::string& text) {
   // ASCII has no character that joins the one before it.
   if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return text;
   if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
-  const auto chars = static_cast<int>(g_utf8_strlen(text.data(), static_cast<gssize>(text.size())));
-  std::vector<PangoLogAttr> attrs(static_cast<std::size_t>(chars) + 1);
-  pango_get_log_attrs(text.data(), static_cast<int>(text.size()), -1, pango_language_get_default(), attrs.data(),
-                      chars + 1);
+  std::u32string chars;
+  for (const char* p = text.data(); p < text.data() + text.size(); p = g_utf8_next_char(p))
+    chars.push_back(g_utf8_get_char(p));
+  // A break offered inside a grapheme (a mark on a space, an emoji modifier
+  // after another, a flag split by a mark) is one Pango 1.50 cannot lay out
+  // at a narrow width: it aborts. A space that carries a mark becomes a
+  // no-break space (Unicode's own base for a mark shown alone); elsewhere a
+  // word joiner, which draws nothing, takes the break away. What one fix
+  // changes can move a break elsewhere, so the text is looked at again, a
+  // few times at most.
+  constexpr int kPasses = 8;
+  bool changed = false;
+  for (int pass = 0; pass < kPasses; ++pass) {
+    const std::vector<int> inside = breaksInsideGraphemes(chars);
+    if (inside.empty()) break;
+    changed = true;
+    for (auto it = inside.rbegin(); it != inside.rend(); ++it) {
+      const auto at = static_cast<std::size_t>(*it);
+      if (chars[at - 1] == U' ')
+        chars[at - 1] = U'\u00A0';
+      else
+        chars.insert(chars.begin() + *it, U'\u2060');
+    }
+  }
+  if (!changed) return text;
   std::string out;
-  const char* p = text.data();
-  for (int i = 0; i < chars; ++i) {
-    const char* next = g_utf8_next_char(p);
-    // A break offered before a character that continues its grapheme:
-    // Pango 1.50 cannot lay that break out at a narrow width and aborts.
-    // A word joiner, which draws nothing, takes the break away.
-    if (i > 0 && attrs[static_cast<std::size_t>(i)].is_line_break &&
-        !attrs[static_cast<std::size_t>(i)].is_cursor_position)
-      out += "\u2060";
-    out.append(p, static_cast<std::size_t>(next - p));
-    p = next;
+  for (char32_t c : chars) {
+    char bytes[6];
+    out.append(bytes, static_cast<std::size_t>(g_unichar_to_utf8(c, bytes)));
   }
   return out;
 }
