@@ -33,12 +33,11 @@ inline CLI::Validator finiteBetween(double least, double most) {
 // Pixels per point: exactly 1, 2 or 3 (CLI11's member check lets an empty
 // text through, which then reads as 0).
 inline CLI::Validator scaleCheck() {
-  return CLI::Validator(
-      [](std::string& text) -> std::string {
-        if (text == "1" || text == "2" || text == "3") return {};
-        return (text.empty() ? std::string("\"\"") : text) + " not in {1,2,3}";
-      },
-      "{1,2,3}");
+  return {[](std::string& text) -> std::string {
+            if (text == "1" || text == "2" || text == "3") return {};
+            return (text.empty() ? std::string("\"\"") : text) + " not in {1,2,3}";
+          },
+          "{1,2,3}"};
 }
 
 }  // namespace corvane

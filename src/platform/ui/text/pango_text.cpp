@@ -76,12 +76,13 @@ std::string withoutBreaksInsideGraphemes(const std::string& text) {
     const std::vector<int> inside = breaksInsideGraphemes(chars);
     if (inside.empty()) break;
     changed = true;
-    for (auto it = inside.rbegin(); it != inside.rend(); ++it) {
-      const auto at = static_cast<std::size_t>(*it);
+    // From the end, so the places before each fix stay where they are.
+    for (std::size_t k = inside.size(); k-- > 0;) {
+      const auto at = static_cast<std::size_t>(inside[k]);
       if (chars[at - 1] == U' ')
         chars[at - 1] = U'\u00A0';
       else
-        chars.insert(chars.begin() + *it, U'\u2060');
+        chars.insert(chars.begin() + inside[k], U'\u2060');
     }
   }
   if (!changed) return text;

@@ -130,13 +130,6 @@ void appendUtf8(std::string& out, UChar32 c) {
   out.append(buffer, static_cast<std::size_t>(length));
 }
 
-// Whether `c` joins the grapheme before it (a combining mark, a spacing
-// mark, a joiner, an emoji modifier).
-bool extendsGrapheme(UChar32 c) {
-  const auto kind = u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK);
-  return kind == U_GCB_EXTEND || kind == U_GCB_SPACING_MARK || kind == U_GCB_ZWJ;
-}
-
 std::string showControls(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -146,19 +139,7 @@ std::string showControls(std::string_view text) {
     int32_t from = i;
     UChar32 c = 0;
     U8_NEXT(bytes, i, length, c);
-    UChar32 next = -1;
-    if (c == ' ' && i < length) {
-      int32_t j = i;
-      U8_NEXT(bytes, j, length, next);
-    }
-    if (c == ' ' && next >= 0 && extendsGrapheme(next)) {
-      // A space carrying a mark: one grapheme, which line breaking would
-      // still break after the space, inside it. Pango 1.50 cannot lay such
-      // a break out at a narrow width (it aborts the process); a no-break
-      // space is Unicode's own base for a mark shown alone, looks the same,
-      // and offers no break.
-      appendUtf8(out, 0x00A0);
-    } else if (c < 0 || (c >= 0x80 && c <= 0x9F)) {
+    if (c < 0 || (c >= 0x80 && c <= 0x9F)) {
       appendUtf8(out, 0xFFFD);
     } else if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
       appendUtf8(out, c == 0x7F ? 0x2421 : 0x2400 + c);

@@ -36,8 +36,7 @@ TextBudget textBudget(double fontSize, std::optional<double> width, int maxLines
 // visible: C0 controls (but tab, line feed and carriage return) and DEL
 // become their control pictures (U+2400 to U+2421), C1 controls and bytes
 // that are not UTF-8 become U+FFFD. Embedded NULs are characters like any
-// other: nothing after them is lost. A space that a mark follows (one
-// grapheme) becomes a no-break space, so no line breaks inside it.
+// other: nothing after them is lost.
 std::string visibleText(std::string_view text, const TextBudget& budget);
 
 }  // namespace corvane
