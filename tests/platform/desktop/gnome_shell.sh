@@ -405,7 +405,7 @@ detail="$(field client "$info"); $(grep -m1 'layer shell' "$work/run.err" || tru
 check "with DISPLAY and WAYLAND_DISPLAY, the program takes X11 by itself" [ "$(field client "$info")" == x11 ]
 stop_widget
 
-rm -rf "$work/config"
+rm -rf "$work/config/corvane-widget"  # the shell and its extensions keep their own settings there
 run_widget x11
 desktop_checks "X11 on GNOME"
 check "X11 on GNOME: says nothing of desktop icons" bash -c '! grep -q "desktop icons" "$1"' _ "$work/run.err"
@@ -417,7 +417,7 @@ start_shell "['ding@rastersoft.com']"
 icons_up() { [[ $(cv 'desktopIcons()') == layer=NORMAL* ]]; }
 until_ok 20 icons_up || fail "the desktop-icons window did not appear: $(grep DING "$work/shell.log" | tail -5)"
 echo "note: gnome-shell answered after ${shell_started_ms} ms; the icons' window: $(cv 'desktopIcons()')"
-rm -rf "$work/config"
+rm -rf "$work/config/corvane-widget"
 run_widget x11
 icons_below() { local s; s=$(cv 'stack()'); detail=$s; [[ $s == *"Corvane today:"*"@!"* ]]; }
 if icons_below; then echo "note: with icons: the widget is below the icons' window: $(cv 'stack()')"; fi
