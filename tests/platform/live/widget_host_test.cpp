@@ -158,6 +158,9 @@ TEST(WidgetHost, AnEntryThatDrawsWhatIsShownKeepsTheView) {
   };
   for (const Case& c : cases) {
     Fixture f;
+    // Slow enough that a loaded machine (a sanitizer's build) cannot let the
+    // first entry's fresh line grow stale before the second comes.
+    f.speed = 100;
     f.timeline = [&c](int call, Date now) {
       return call == 1 ? oneEntry({"today"}, now, c.secondAfter) : oneEntry(c.second, now, 3600);
     };
@@ -232,7 +235,7 @@ TEST(WidgetHost, ARequestWhoseThreadCannotStartIsAskedAgain) {
   EXPECT_FALSE(f.host->requesting());
   gNoThreads = false;
   ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 2; }));
-  EXPECT_EQ(f.host->requestReload(), std::nullopt);
+  EXPECT_TRUE(turnUntil([&] { return !f.host->requestReload(); })) << "reloads are not acted on again";
 }
 
 // The clock set back (an NTP correction, a dual boot), to a time still after
