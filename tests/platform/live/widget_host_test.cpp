@@ -25,13 +25,20 @@
 
 // Threads can be made to fail to start, as at a user's task limit: this
 // definition stands before the C library's for the whole test program.
+// ThreadSanitizer must see every thread start through its own, so its build
+// leaves the stand-in out (the other builds test the failure).
 std::atomic<bool> gNoThreads{false};
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kThreadsCanFail = false;
+#else
+constexpr bool kThreadsCanFail = true;
 extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attr, void* (*start)(void*), void* arg) {
   using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
   static const auto real = reinterpret_cast<Create>(::dlsym(RTLD_NEXT, "pthread_create"));
   if (gNoThreads) return EAGAIN;
   return real(thread, attr, start, arg);
 }
+#endif
 
 namespace corvane {
 namespace {
@@ -223,6 +230,7 @@ TEST(WidgetHost, APlaceholderIsRedactedAndAFailureReplacesItWithNoData) {
 // stays, a reload says that the host cannot act on it, and the request is
 // made again once threads start.
 TEST(WidgetHost, ARequestWhoseThreadCannotStartIsAskedAgain) {
+  if (!kThreadsCanFail) GTEST_SKIP() << "ThreadSanitizer starts every thread itself";
   Fixture f;
   f.timeline = [](int call, Date now) { return oneEntry({"call " + std::to_string(call)}, now, 300); };
   f.start();

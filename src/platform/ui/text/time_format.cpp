@@ -253,7 +253,7 @@ std::optional<std::string> posixFixedZone(std::string_view tz) {
   }
   if (i != tz.size() || parts[0] > 24 || parts[1] > 59 || parts[2] > 59) return std::nullopt;
   // POSIX counts west of Greenwich; ICU's custom ids count east.
-  char id[32];
+  char id[64];
   std::snprintf(id, sizeof id, "GMT%c%02d:%02d", sign > 0 ? '-' : '+', parts[0], parts[1]);
   if (parts[0] == 0 && parts[1] == 0) return std::string("UTC");
   if (parts[2] != 0)
