@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "data/json_syntax.hpp"
 #include "support/file_io.hpp"
 #include "support/json_writer.hpp"
 
@@ -224,8 +225,13 @@ Decoded decodeSnapshot(std::string_view json, std::size_t readable) {
   // simdjson reads up to SIMDJSON_PADDING bytes past the text; a file read
   // with that much to spare is parsed in place, anything else is copied.
   const bool padded = readable >= json.size() + simdjson::SIMDJSON_PADDING;
-  if (auto err = threadParser().parse(json.data(), json.size(), !padded).get(doc); err != simdjson::SUCCESS)
+  if (auto err = threadParser().parse(json.data(), json.size(), !padded).get(doc); err != simdjson::SUCCESS) {
+    // Where the text breaks the grammar, when it does; else what the parser says
+    // (a document too large, for one).
+    if (auto syntax = findJsonSyntaxError(json, simdjson::DEFAULT_MAX_DEPTH))
+      return {std::nullopt, {root.render(), "not valid JSON: " + syntax->describe()}};
     return {std::nullopt, {root.render(), std::string("not valid JSON (") + simdjson::error_message(err) + ")"}};
+  }
   try {
     return {decodeSnapshotObject(asObject(doc, root), root), {}};
   } catch (Failure& f) {
