@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <cmath>
+#include <initializer_list>
 #include <memory>
 #include <numbers>
 #include <vector>
@@ -72,15 +73,22 @@ RegionPtr roundedRegion(Size size, double radius, int scale) {
 
 // KWin lifts desktop windows above every other window while it shows the
 // desktop, and with them the windows that belong to a desktop window's
-// group, transients kept above it. A widget transient for the desktop's own
-// window is therefore still shown with Show Desktop on, and stays above the
-// desktop window when that is raised by a click; otherwise it is a utility
-// window kept below like any other.
+// group, transients kept above it. marco and muffin (MATE's and Cinnamon's
+// window managers, from metacity's code) hide every window for Show Desktop
+// but DESKTOP and DOCK windows and their transients. A widget transient for
+// the desktop's own window is therefore still shown with Show Desktop on,
+// and stays above the desktop window when that is raised by a click;
+// otherwise it is a utility window kept below like any other. Elsewhere it
+// is tied to nothing: other window managers have their own rules for
+// transients, and xfwm4's and icewm's Show Desktop already spare it.
 namespace {
 
-bool underKWin(GtkWidget* window) {
+bool sparesDesktopTransients(GtkWidget* window) {
   const char* name = gdk_x11_screen_get_window_manager_name(gtk_widget_get_screen(window));
-  return name && std::strcmp(name, "KWin") == 0;
+  if (!name) return false;
+  for (const char* sparing : {"KWin", "Metacity (Marco)", "Mutter (Muffin)"})
+    if (std::strcmp(name, sparing) == 0) return true;
+  return false;
 }
 
 // The managed window of type DESKTOP that holds the point, else the first
@@ -132,9 +140,9 @@ void tieToDesktop(GtkWidget* window) {
   const Window xid = GDK_WINDOW_XID(gdkWindow);
   int wx = 0, wy = 0;
   gdk_window_get_root_origin(gdkWindow, &wx, &wy);
-  const Window desktop = underKWin(window) ? desktopWindowAt(x, wx + gdk_window_get_width(gdkWindow) / 2,
-                                                             wy + gdk_window_get_height(gdkWindow) / 2)
-                                           : 0;
+  const Window desktop = sparesDesktopTransients(window) ? desktopWindowAt(x, wx + gdk_window_get_width(gdkWindow) / 2,
+                                                                           wy + gdk_window_get_height(gdkWindow) / 2)
+                                                         : 0;
   Window current = 0;
   if (!XGetTransientForHint(x, xid, &current)) current = 0;
   if (current == desktop) return;

@@ -27,9 +27,10 @@ void updateShape(GtkWidget* window, Size size, double cornerRadius);
 bool paintNow(GtkWidget* window, GtkWidget* area, const cairo_rectangle_int_t& damage,
               const std::function<void(cairo_t*)>& paint);
 
-// Under KWin, makes the window transient for the desktop window under it
-// (Plasma has one per screen), which KWin lifts with its group while it
-// shows the desktop; elsewhere, or with no desktop window, for none.
+// Under KWin, marco and muffin, makes the window transient for the desktop
+// window under it (Plasma has one per screen), which their Show Desktop
+// leaves shown with its transients; elsewhere, or with no desktop window,
+// for none.
 // setDesktopHints ties it when it maps and when windows come and go; a drag
 // to another screen ties it again.
 void tieToDesktop(GtkWidget* window);
