@@ -14,9 +14,25 @@ dest=$(mktemp -d)
 trap 'rm -rf "$dest"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-HOME=/nonexistent DESTDIR=$dest cmake --install "$build" --prefix /opt/corvane >"$dest.log" 2>&1 ||
-  { cat "$dest.log" >&2; rm -f "$dest.log"; fail "cmake --install failed"; }
-rm -f "$dest.log"
+install_at() {  # PREFIX FOLDER: installs under $dest/FOLDER
+  HOME=/nonexistent DESTDIR=$dest/$2 cmake --install "$build" --prefix "$1" >"$dest.log" 2>&1 ||
+    { cat "$dest.log" >&2; rm -f "$dest.log"; fail "cmake --install --prefix $1 failed"; }
+  rm -f "$dest.log"
+}
+
+# The autostart entry goes where GNUInstallDirs puts configuration, never
+# outside the prefix but for /usr's /etc (and /opt's /etc/opt).
+if [[ $assets == ON ]]; then
+  for case in /usr:/etc /srv/corvane:/srv/corvane/etc /usr/local:/usr/local/etc /opt/corvane:/etc/opt/corvane; do
+    prefix=${case%%:*} etc=${case#*:}
+    install_at "$prefix" "prefix$prefix"
+    found=$(cd "$dest/prefix$prefix" && find . -name corvane-widget.desktop -path '*autostart*')
+    [[ $found == ".$etc/xdg/autostart/corvane-widget.desktop" ]] ||
+      fail "--prefix $prefix put the autostart entry at '${found:-nowhere}', not $etc/xdg/autostart"
+  done
+fi
+
+install_at /opt/corvane ""
 root=$dest/opt/corvane
 for f in bin/corvane-widget libexec/corvane-widget/corvane-widget-window; do
   [[ -x $root/$f ]] || fail "$f is not installed"
@@ -33,8 +49,7 @@ if [[ $assets == ON ]]; then
   for f in "${files[@]}"; do
     [[ -f $root/$f ]] || fail "$f is not installed"
   done
-  [[ -f $dest/etc/xdg/autostart/corvane-widget.desktop ]] || fail "no autostart entry"
-  for entry in "$dest/etc/xdg/autostart/corvane-widget.desktop" "$root/share/applications/$kind.desktop"; do
+  for entry in "$dest/etc/opt/corvane/xdg/autostart/corvane-widget.desktop" "$root/share/applications/$kind.desktop"; do
     grep -q "^Exec=/opt/corvane/bin/corvane-widget run" "$entry" ||
       fail "$(basename "$entry") does not start the installed program"
   done
