@@ -25,6 +25,8 @@
 #include "app/template_fill.hpp"
 #include "app/version.hpp"
 #include "data/store.hpp"
+#include "platform/desktop/placement.hpp"
+#include "platform/live/instance_lock.hpp"
 #include "support/file_io.hpp"
 #include "timeline/today_widget.hpp"
 
@@ -37,6 +39,8 @@ CommandReference commandLine() {
 }
 
 ManualPage manual() {
+  // The names the program uses for its files, so that the page names the same.
+  const std::string settings = std::string("$XDG_CONFIG_HOME/") + kSettingsFolderName + "/";
   ManualPage page;
   page.date = std::string(releaseDate());
   page.source = std::string(kProgramName) + " " + std::string(programVersion());
@@ -71,16 +75,22 @@ ManualPage manual() {
          "The locale for times, in this order, when --locale is not given (C and POSIX: "
          "en_US)."},
         {"TZ", "The time zone when --timezone is not given; else the system's."},
-        {"XDG_CONFIG_HOME", "Where the windows' places are kept (default: ~/.config)."},
+        {"XDG_CONFIG_HOME", "Where the widgets a person set up are kept (default: ~/.config)."},
         {"XDG_RUNTIME_DIR", "Where each running host's socket is (default: /tmp/corvane-widget-UID)."}}},
       {"FILES",
        {},
        {{Store::fileIn("~"),
          "The snapshot file the widget reads, where ~ is the home directory from the user database (HOME plays "
          "no part); corvane-widget where prints it."},
-        {"$XDG_CONFIG_HOME/corvane-widget/places", "Where each family's window was dragged to: one line FAMILY X Y."},
+        {settings + kWidgetsFileName,
+         "The widgets on the desktop, kept by run as a person adds, removes, resizes, drags and locks them: one "
+         "line each, FAMILY [X Y] [locked], in the order they opened. run without --family shows these."},
+        {settings + kOlderPlacesFileName,
+         "Places remembered by an older version (FAMILY X Y): read while the widgets file names no place, never "
+         "written."},
         {"$XDG_RUNTIME_DIR/corvane-widget/",
-         "The private folder of the running hosts' sockets, host-PID.sock, through which reload reaches them."},
+         "The private folder of the running hosts' sockets, host-PID.sock, through which reload reaches them, and of " +
+             std::string(kWindowLockName) + ", held by the one window process of the user."},
         {"/etc/xdg/autostart/corvane-widget.desktop",
          "Starts the widget when a person logs in to a desktop (~/.config/autostart/ for an installation in the "
          "home directory)."},
@@ -89,9 +99,12 @@ ManualPage manual() {
          "enable --now corvane-widget."}}},
       {"EXAMPLES",
        {},
-       {{"corvane-widget run", "Put the widget on the desktop, medium size, at the top right."},
+       {{"corvane-widget run",
+         "Put the widgets kept from the last run back on the desktop, where they were; the first time, one "
+         "medium widget at the top right."},
         {"corvane-widget run --family small --family large --position bottom-right",
-         "Two windows, small and large, at the bottom right."},
+         "Two windows, small and large, at the bottom right: options given win over what was kept for the widgets "
+         "they name."},
         {"corvane-widget run --headless --out ~/.cache/corvane-widget",
          "Keep widget-small.png, widget-medium.png and widget-large.png in that folder current."},
         {"corvane-widget check widget.json", "Validate a snapshot file."},

@@ -25,8 +25,9 @@ void addSourceOptions(CLI::App& cmd, SourceOptions& s) {
 }
 
 void addEnvironmentOptions(CLI::App& cmd, EnvironmentOptions& e) {
-  cmd.add_option("--now", e.now, "pin the clock to this time, in seconds since 1970")
-      ->check(finiteBetween(Date::kEarliest, Date::kLatest));
+  cmd.add_option("--now", e.now,
+                 "pin the clock to this time: seconds since 1970, or ISO 8601 such as 2026-12-09T14:30:00Z")
+      ->transform(instantCheck());
   cmd.add_option("--locale", e.locale, "locale for times, e.g. en_US or de_DE (default: LC_ALL, LC_TIME, LANG)");
   cmd.add_option("--timezone", e.timeZone, "IANA time zone, e.g. Europe/Berlin (default: TZ, then the system's)");
 }
@@ -61,6 +62,11 @@ Environment resolveEnvironment(const EnvironmentOptions& options, WidgetFamily f
   std::string locale = options.locale.empty() ? localeFromEnvironment() : options.locale;
   auto canonical = canonicalLocale(locale);
   if (!canonical) throw CommandFailure(kExitUsage, "unknown locale: " + locale);
+  // A locale the person names must be one there are words for; one from the
+  // environment falls back to ICU's root data, as other programs do.
+  if (!options.locale.empty() && !hasLocaleData(*canonical))
+    throw CommandFailure(kExitUsage, "unknown locale: " + locale + " (a language and a country with data, such as " +
+                                         "en_US, de_DE or pt_BR)");
   env.locale = *canonical;
   const std::string zone = options.timeZone.empty() ? timeZoneFromEnvironment() : options.timeZone;
   auto resolved = resolveTimeZone(zone);

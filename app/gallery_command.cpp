@@ -1,6 +1,3 @@
-#include <algorithm>
-#include <cctype>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -8,6 +5,7 @@
 #include "app/exit_codes.hpp"
 #include "app/gallery_sheet.hpp"
 #include "app/option_checks.hpp"
+#include "app/output_format.hpp"
 #include "app/render_command.hpp"
 #include "data/store.hpp"
 #include "platform/ui/paint/render.hpp"
@@ -22,18 +20,15 @@ struct GalleryOptions {
   SourceOptions source;
   EnvironmentOptions env;
   double scale = 1;
+  std::string format;  // empty: from --out's extension
   std::string out;
 };
 
 enum class SheetFormat { png, pdf, html };
 
-SheetFormat formatOf(const std::string& out) {
-  std::string ext = std::filesystem::path(out).extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (ext == ".png") return SheetFormat::png;
-  if (ext == ".pdf") return SheetFormat::pdf;
-  if (ext == ".html" || ext == ".htm") return SheetFormat::html;
-  throw CommandFailure(kExitUsage, out + ": a sheet is written as .png, .pdf or .html");
+SheetFormat formatOf(const std::string& given, const std::string& out) {
+  const std::string name = outputFormat(given, out, {{"png", "pdf", "html"}, {{"htm", "html"}}, std::nullopt});
+  return name == "png" ? SheetFormat::png : name == "pdf" ? SheetFormat::pdf : SheetFormat::html;
 }
 
 // What the first row shows, in words.
@@ -50,7 +45,7 @@ std::string describeSource(const SourceOptions& s) {
 }
 
 void run(const GalleryOptions& o) {
-  const SheetFormat format = formatOf(o.out);
+  const SheetFormat format = formatOf(o.format, o.out);
   const auto families = declaredFamilies();
   const Entry given = resolveEntry(o.source, o.env);
   const Environment env = resolveEnvironment(o.env, families.front(), o.scale);
@@ -84,6 +79,8 @@ void addGalleryCommand(CLI::App& app) {
   addSourceOptions(*cmd, o->source);
   cmd->add_option("--scale", o->scale, "pixels per point for PNG pictures")->check(scaleCheck())->capture_default_str();
   cmd->add_option("--out", o->out, "the sheet: FILE.png, FILE.pdf (a page per group of rows) or FILE.html")->required();
+  cmd->add_option("--format", o->format, "the sheet's format (default: the one --out's extension names)")
+      ->check(CLI::IsMember({"png", "pdf", "html"}));
   addEnvironmentOptions(*cmd, o->env);
   cmd->callback([o] { run(*o); });
 }

@@ -54,7 +54,8 @@ std::optional<double> parseIsoTime(std::string_view t) {
     return std::nullopt;  // a time without its zone would depend on the machine's
   }
   using namespace std::chrono;
-  const year_month_day date{std::chrono::year(year), std::chrono::month(unsigned(month)), std::chrono::day(unsigned(day))};
+  const year_month_day date{std::chrono::year(year), std::chrono::month(unsigned(month)),
+                            std::chrono::day(unsigned(day))};
   if (at != t.size() || year < 1 || !date.ok() || hour > 23 || minute > 59 || second > 60) return std::nullopt;
   const double days = double(sys_days(date).time_since_epoch().count());
   return days * 86400 + hour * 3600 + minute * 60 + second + fraction - offset;
@@ -77,7 +78,7 @@ std::string isoTime(double seconds) {
   const auto day = sys_days(floor<days>(sys_seconds(std::chrono::seconds(static_cast<long long>(whole)))));
   const year_month_day date(day);
   const long long rest = static_cast<long long>(whole) - day.time_since_epoch().count() * 86400LL;
-  char text[32];
+  char text[64];
   std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02lld:%02lld:%02lldZ", int(date.year()), unsigned(date.month()),
                 unsigned(date.day()), rest / 3600, rest / 60 % 60, rest % 60);
   return text;

@@ -30,8 +30,9 @@ std::string outputFormat(const std::string& given, const std::string& out, const
   if (named) return *named;
   if (formats.fallback) return *formats.fallback;
   std::string list;
-  for (const std::string& n : formats.names) list += (list.empty() ? "." : ", .") + n;
-  throw CommandFailure(kExitUsage, "--out " + out + ": name the file " + list + " or give --format");
+  for (std::size_t i = 0; i < formats.names.size(); ++i)
+    list += (i == 0 ? "." : i + 1 == formats.names.size() ? " or ." : ", .") + formats.names[i];
+  throw CommandFailure(kExitUsage, "--out " + out + ": name the file " + list + ", or give --format");
 }
 
 }  // namespace corvane

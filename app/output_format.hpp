@@ -11,9 +11,9 @@
 namespace corvane {
 
 struct OutputFormats {
-  std::vector<std::string> names;             // "png", "svg", ...: also the extensions that name them
+  std::vector<std::string> names;                            // "png", "svg", ...: also the extensions that name them
   std::vector<std::pair<std::string, std::string>> aliases;  // another extension of a format: {"htm", "html"}
-  std::optional<std::string> fallback;        // when neither --format nor the extension says; none: refused
+  std::optional<std::string> fallback;  // when neither --format nor the extension says; none: refused
 };
 
 // The format to write `out` in, given --format (empty when not given).

@@ -1,7 +1,5 @@
 #include "app/render_command.hpp"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -9,6 +7,7 @@
 #include "app/entry_source.hpp"
 #include "app/exit_codes.hpp"
 #include "app/option_checks.hpp"
+#include "app/output_format.hpp"
 #include "platform/ui/paint/render.hpp"
 #include "platform/ui/text/pango_text.hpp"
 #include "support/file_io.hpp"
@@ -21,7 +20,7 @@ struct RenderOptions {
   SourceOptions source;
   EnvironmentOptions env;
   std::string family = "all";
-  std::string format = "png";
+  std::string format;  // empty: from --out's extension, else png
   double scale = 1;
   std::string out;
 };
@@ -39,14 +38,7 @@ std::vector<WidgetFamily> familiesFor(const std::string& name) {
   return {parseFamily(name)};
 }
 
-// Whether a path is named like a picture: with several families it was
-// meant as one file, which cannot hold them all.
-bool namedLikeAPicture(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension == ".png" || extension == ".svg" || extension == ".pdf";
-}
+const OutputFormats kPictureFormats{{"png", "svg", "pdf"}, {}, "png"};
 
 void writeOut(const std::string& path, const std::string& bytes) {
   if (auto error = writeFileAtomically(path, bytes)) throw CommandFailure(kExitUsage, path + ": " + *error);
@@ -54,13 +46,17 @@ void writeOut(const std::string& path, const std::string& bytes) {
 }
 
 void run(const RenderOptions& o) {
-  const ImageFormat format = parseFormat(o.format);
   const auto families = familiesFor(o.family);
   const bool folder = o.family == "all";
   std::string out = o.out.empty() ? (folder ? "out" : "") : o.out;
+  // One file: its name and --format agree. A folder's files are named for the format.
+  const std::string formatName =
+      folder ? (o.format.empty() ? *kPictureFormats.fallback : o.format) : outputFormat(o.format, out, kPictureFormats);
+  const ImageFormat format = parseFormat(formatName);
   // Said before anything is drawn or made, so a mistaken path leaves no
-  // folder named like a picture behind.
-  if (folder && namedLikeAPicture(out))
+  // folder named like a picture behind (a picture's name, with several
+  // families, was meant as one file, which cannot hold them all).
+  if (folder && formatOfExtension(out, kPictureFormats))
     throw CommandFailure(kExitUsage, "--out " + out + ": --family " + o.family +
                                          " draws several pictures; give a folder, or one family for one file");
   if (folder) {
@@ -76,7 +72,7 @@ void run(const RenderOptions& o) {
   for (WidgetFamily family : families) {
     env.widgetFamily = family;
     Node tree = compose(TodayContent{}(entry), env);
-    std::string name = "widget-" + std::string(familyShortName(family)) + "." + o.format;
+    std::string name = "widget-" + std::string(familyShortName(family)) + "." + formatName;
     std::string path = folder ? (std::filesystem::path(out) / name).string() : (out.empty() ? name : out);
     writeOut(path, renderWidget(tree, env, canvasFor(family), format, fonts, text));
   }
@@ -91,9 +87,8 @@ void addRenderCommand(CLI::App& app) {
   cmd->add_option("--family", o->family, "one family, or all: the three the widget declares")
       ->check(familyCheck(true))
       ->capture_default_str();
-  cmd->add_option("--format", o->format, "the picture's format")
-      ->check(CLI::IsMember({"png", "svg", "pdf"}))
-      ->capture_default_str();
+  cmd->add_option("--format", o->format, "the picture's format (default: the one --out's extension names, else png)")
+      ->check(CLI::IsMember({"png", "svg", "pdf"}));
   cmd->add_option("--scale", o->scale, "pixels per point for PNG")->check(scaleCheck())->capture_default_str();
   cmd->add_option("--out", o->out,
                   "with one family the file (default: widget-FAMILY.FORMAT); with --family all a folder "

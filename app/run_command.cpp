@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <span>
 
 #include "app/entry_source.hpp"
 #include "app/exit_codes.hpp"
@@ -83,20 +85,45 @@ void runHeadless(const RunOptions& o) {
   process.run([&host] { host.start(); });
 }
 
+// Options that do nothing in the other mode are refused, not ignored.
+void refuseOtherModesOptions(const CLI::App& run, bool headless) {
+  struct Only {
+    const char* option;
+    const char* why;
+  };
+  static constexpr std::array<Only, 3> kHeadless{{
+      {"--out", "a window run writes no pictures"},
+      {"--scale", "a window takes its monitor's scale"},
+      {"--interval", "a window shows every change at once"},
+  }};
+  static constexpr std::array<Only, 4> kWindow{{
+      {"--position", "run --headless places no window"},
+      {"--margin", "run --headless places no window"},
+      {"--monitor", "run --headless places no window"},
+      {"--autostart", "run --headless is not started by the session's autostart entry"},
+  }};
+  for (const Only& o : headless ? std::span<const Only>(kWindow) : std::span<const Only>(kHeadless)) {
+    if (run.count(o.option) == 0) continue;
+    throw CommandFailure(
+        kExitUsage, std::string(o.option) + (headless ? " is for a window run: " : " is for run --headless: ") + o.why);
+  }
+}
+
 }  // namespace
 
 void addRunCommands(CLI::App& app, WindowRunner windows) {
   auto o = std::make_shared<RunOptions>();
   CLI::App* run = app.add_subcommand("run", "Keep the widget running: timelines, live times, pictures kept current");
   run->add_flag("--headless", o->headless, "no window: keep DIR/widget-FAMILY.png current");
-  run->add_option("--out", o->out, "the folder for the pictures (must exist and be writable)");
+  run->add_option("--out", o->out, "headless: the folder for the pictures (must exist and be writable)");
   run->add_option("--family", o->families, "small, medium, large or all (repeat for several windows)")
       ->check(CLI::IsMember({"small", "medium", "large", "all"}));
   auto window = std::make_shared<WindowRunOptions>();
   addWindowOptions(*run, *window);
-  run->add_option("--scale", o->scale, "pixels per point")->check(scaleCheck())->capture_default_str();
+  run->add_option("--scale", o->scale, "headless: pixels per point")->check(scaleCheck())->capture_default_str();
   run->add_option("--interval", o->interval,
-                  "seconds of host time between pictures that differ only in the freshness line (1: every change)")
+                  "headless: seconds of host time between pictures that differ only in the freshness line (1: every "
+                  "change)")
       ->check(finiteBetween(0.001, kDay))
       ->capture_default_str();
   run->add_option("--snapshot", o->snapshotFile, "read this snapshot file instead of the user's, by the same rules");
@@ -106,11 +133,10 @@ void addRunCommands(CLI::App& app, WindowRunner windows) {
   run->add_flag("--events", o->events, "print every host event as one JSON object per line");
   run->add_flag("--watch", o->watch, "reload as soon as the snapshot file changes (while writing one)");
   addEnvironmentOptions(*run, o->env);
-  run->callback([o, window, windows = std::move(windows)] {
+  run->callback([run, o, window, windows = std::move(windows)] {
+    refuseOtherModesOptions(*run, o->headless);
     if (o->headless) return runHeadless(*o);
-    // Pictures in a folder are what a headless run keeps; a window run has none.
-    if (!o->out.empty())
-      throw CommandFailure(kExitUsage, "a window run writes no pictures: use run --headless --out DIR");
+    window->placeGiven = run->count("--position") + run->count("--margin") + run->count("--monitor") > 0;
     window->families = o->families;
     window->snapshotFile = o->snapshotFile;
     window->env = o->env;

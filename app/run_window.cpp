@@ -156,7 +156,7 @@ void runWindows(const WindowRunOptions& o) {
     if (std::find(names.begin(), names.end(), f) == names.end()) names.push_back(f);
   }
 
-  InstanceLock lock("window.lock");
+  InstanceLock lock(kWindowLockName);
   if (handedOver(lock, names)) {
     std::cerr << "corvane-widget: the widget is already running; asked it to show the widget\n";
     return;

@@ -12,7 +12,7 @@ void addWindowOptions(CLI::App& run, WindowRunOptions& o) {
       ->check(finiteBetween(0, 1000))
       ->capture_default_str();
   run.add_option("--monitor", o.monitor, "window: the monitor's number (0 is the first; default: the primary)")
-      ->check(CLI::NonNegativeNumber);
+      ->check(monitorCheck());
   run.add_flag("--autostart", o.autostart,
                "window: started by the session's autostart entry; does nothing when the systemd user unit is "
                "enabled, since the unit starts the widget");

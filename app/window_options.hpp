@@ -22,8 +22,9 @@ struct WindowRunOptions {
   EnvironmentOptions env;
   double speed = 1;
   bool events = false;
-  bool watch = false;      // reload as soon as the snapshot file changes
-  bool autostart = false;  // started by the session's autostart entry
+  bool watch = false;       // reload as soon as the snapshot file changes
+  bool autostart = false;   // started by the session's autostart entry
+  bool placeGiven = false;  // --position, --margin or --monitor was given: it wins over a kept place
 };
 
 // What a windowed `run` does once its options are read: the window program

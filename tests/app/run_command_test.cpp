@@ -328,14 +328,22 @@ TEST(RunHeadless, RefusesWhatItCannotDo) {
       {"run --headless --out " + dir.file("missing"), dir.file("missing") + ": No such file or directory"},
       {"run --headless --out " + dir.file("file"), dir.file("file") + ": not a folder"},
       {"run --headless", "run --headless needs --out DIR"},
-      {"run --out " + dir.path().string(), "use run --headless --out DIR"},
+      // Options of the other mode would do nothing there.
+      {"run --out " + dir.path().string(), "--out is for run --headless: a window run writes no pictures"},
+      {"run --scale 2", "--scale is for run --headless: a window takes its monitor's scale"},
+      {"run --interval 5", "--interval is for run --headless"},
+      {"run --headless --out " + dir.path().string() + " --position top-left",
+       "--position is for a window run: run --headless places no window"},
+      {"run --headless --out " + dir.path().string() + " --margin 0", "--margin is for a window run"},
+      {"run --headless --out " + dir.path().string() + " --monitor 1", "--monitor is for a window run"},
       // Numbers that would overflow a timer or stop the clock are refused up front.
       {"run --headless --out " + dir.path().string() + " --interval 0",
        "--interval: must be a finite number from 0.001 to 86400, not 0"},
       {"run --headless --out " + dir.path().string() + " --interval 5e6", "from 0.001 to 86400, not 5e6"},
       {"run --headless --out " + dir.path().string() + " --speed 0", "--speed: must be a finite number from 1e-06"},
       {"run --headless --out " + dir.path().string() + " --speed inf", "to 1000000, not inf"},
-      {"run --headless --out " + dir.path().string() + " --now nan", "--now: must be a finite number"},
+      {"run --headless --out " + dir.path().string() + " --now nan",
+       "--now: must be seconds since 1970 or an ISO 8601 time"},
       {"run --margin nan", "--margin: must be a finite number from 0 to 1000, not nan"},
   };
   for (const auto& c : cases) {

@@ -74,7 +74,7 @@ std::string RememberedPlaces::defaultPath() {
   // A relative XDG_CONFIG_HOME is invalid and must be ignored.
   std::filesystem::path base =
       config && *config == '/' ? std::filesystem::path(config) : std::filesystem::path(homeDirectory()) / ".config";
-  return (base / "corvane-widget" / "places").string();
+  return (base / kSettingsFolderName / kOlderPlacesFileName).string();
 }
 
 void RememberedPlaces::load() {

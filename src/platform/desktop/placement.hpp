@@ -17,6 +17,12 @@ namespace corvane {
 // expected; a larger file is damaged and is not read.
 inline constexpr std::size_t kMaxSettingsBytes = std::size_t(64) << 10;
 
+// The names of the settings folder in $XDG_CONFIG_HOME and of the files in
+// it: the kept widgets, and the places an older version remembered.
+inline constexpr char kSettingsFolderName[] = "corvane-widget";
+inline constexpr char kWidgetsFileName[] = "widgets";
+inline constexpr char kOlderPlacesFileName[] = "places";
+
 enum class Corner { topLeft, topRight, bottomLeft, bottomRight };
 
 // "top-left", "top-right", "bottom-left", "bottom-right".

@@ -15,7 +15,6 @@
 namespace corvane {
 namespace {
 
-constexpr char kFileName[] = "widgets";
 constexpr std::string_view kHeader = "# The Corvane today widgets on this desktop, one per line: FAMILY [X Y]";
 
 // A piece of a damaged line as it can be shown on a terminal: control
@@ -44,9 +43,9 @@ std::string WidgetSettings::defaultFolder() {
 }
 
 WidgetSettings::WidgetSettings(std::string folder)
-    : folder_(std::move(folder)), older_((std::filesystem::path(folder_) / "places").string()) {}
+    : folder_(std::move(folder)), older_((std::filesystem::path(folder_) / kOlderPlacesFileName).string()) {}
 
-std::string WidgetSettings::path() const { return (std::filesystem::path(folder_) / kFileName).string(); }
+std::string WidgetSettings::path() const { return (std::filesystem::path(folder_) / kWidgetsFileName).string(); }
 
 std::optional<std::string> WidgetSettings::load(const std::vector<std::string>& families) {
   widgets_.clear();

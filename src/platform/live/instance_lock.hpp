@@ -10,6 +10,9 @@
 
 namespace corvane {
 
+// The lock of the one window process, in the private runtime folder.
+inline constexpr char kWindowLockName[] = "window.lock";
+
 class InstanceLock {
  public:
   // Takes the lock named `name` in the private runtime folder (made if need

@@ -277,6 +277,21 @@ bool isKnownTimeZone(const std::string& id) {
   return tz && *tz != icu::TimeZone::getUnknown();
 }
 
+bool hasLocaleData(const std::string& canonical) {
+  const icu::Locale loc(canonical.c_str());
+  const std::string_view language = loc.getLanguage();
+  const std::string_view country = loc.getCountry();
+  // A region given as a UN M.49 number (es_419) has no ISO country code.
+  if (!country.empty() && std::string_view(loc.getISO3Country()).empty() &&
+      !(country.size() == 3 && std::isdigit(static_cast<unsigned char>(country[0]))))
+    return false;
+  int32_t count = 0;
+  const icu::Locale* available = icu::Locale::getAvailableLocales(count);
+  for (int32_t i = 0; i < count; ++i)
+    if (language == available[i].getLanguage()) return true;
+  return false;
+}
+
 std::optional<std::string> canonicalLocale(const std::string& id) {
   icu::Locale loc = icu::Locale::createCanonical(id.c_str());
   if (loc.isBogus() || std::string(loc.getLanguage()).empty()) return std::nullopt;

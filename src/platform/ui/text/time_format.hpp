@@ -38,5 +38,9 @@ std::optional<std::string> resolveTimeZone(const std::string& name);
 // Whether ICU knows the zone id, and the locale id's canonical form.
 bool isKnownTimeZone(const std::string& id);
 std::optional<std::string> canonicalLocale(const std::string& id);
+// Whether ICU has data for a canonical locale's language, and its region
+// (if it names one) is a country ICU knows: "de_AT" yes, "xx_YY" no. ICU
+// itself falls back to its root data for any locale.
+bool hasLocaleData(const std::string& canonical);
 
 }  // namespace corvane
