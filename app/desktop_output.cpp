@@ -15,6 +15,16 @@ std::vector<std::string> applicationEntries() {
   return {kind.substr(0, kind.rfind('.')) + ".desktop", "corvane.desktop"};
 }
 
+// The families the command line placed (--position, --margin, --monitor):
+// those it names, else every one.
+std::vector<std::string> placeGivenFor(const WindowRunOptions& options) {
+  if (!options.placeGiven) return {};
+  if (!options.families.empty()) return options.families;
+  std::vector<std::string> all;
+  for (WidgetFamily f : declaredFamilies()) all.emplace_back(familyShortName(f));
+  return all;
+}
+
 }  // namespace
 
 DesktopOutput::DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, LiveProcess& process,
@@ -25,7 +35,7 @@ DesktopOutput::DesktopOutput(const WindowRunOptions& options, const FontLibrary&
           WindowPlacement{cornerFromName(options.position).value_or(Corner::topRight), options.margin, 0,
                           options.monitor, std::nullopt},
           settings, fonts, [this](const LivePicture& picture, int scale) { painted(picture, scale); },
-          [this](WindowRegistry::Shown& shown) { return actionsFor(shown); }),
+          [this](WindowRegistry::Shown& shown) { return actionsFor(shown); }, placeGivenFor(options)),
       scale_(startScale),
       application_(applicationEntries()) {}
 
@@ -52,18 +62,21 @@ WindowActions DesktopOutput::actionsFor(WindowRegistry::Shown& shown) {
   a.menu.add = [this](std::string_view family) {
     if (auto f = familyFromName(family)) add(*f);
   };
+  a.menu.toCorner = [this, &shown] { windows_.toCorner(shown); };
+  a.menu.locked = [&shown] { return shown.locked; };
+  a.menu.lock = [this, &shown](bool locked) { windows_.lock(shown, locked); };
   a.menu.remove = [this, &shown] { remove(shown); };
   a.menu.quit = [this] { process_.quit(); };
   a.moved = [this, &shown](double x, double y) { windows_.dragged(shown, x, y); };
   return a;
 }
 
-void DesktopOutput::open(WidgetFamily family) {
+void DesktopOutput::open(WidgetFamily family, bool byPerson) {
   if (WindowRegistry::Shown* shown = windows_.find(family)) {
     if (shown->picture->view) shown->window->present();
     return;
   }
-  windows_.open(family);
+  windows_.open(family, byPerson);
   host_->addFamily(family);  // draws it, once the host has an entry
 }
 

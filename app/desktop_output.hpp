@@ -30,7 +30,7 @@ class DesktopOutput final : public EventPrintingListener {
   void attach(WidgetHost& host) { host_ = &host; }
   // Opens the window of `family` (shown once its first view is drawn), or
   // shows the open one again.
-  void open(WidgetFamily family);
+  void open(WidgetFamily family, bool byPerson = false);
   // The families shown now.
   std::vector<std::string> families() const { return windows_.families(); }
 

@@ -209,7 +209,8 @@ void runWindows(const WindowRunOptions& o) {
   process.addCommand(
       "show",
       [&output](const std::string& family) {
-        if (isWindowFamily(family)) output.open(*familyFromName(family));
+        // Another run asked: a person's wish, kept for the next run.
+        if (isWindowFamily(family)) output.open(*familyFromName(family), true);
       },
       true);
   for (WidgetFamily f : families) output.open(f);

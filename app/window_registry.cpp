@@ -24,8 +24,9 @@ void LivePicture::paint(cairo_t* cr, int scale) {
 std::string LivePicture::description() const { return view ? readingOrderText(view->boxes()) : std::string(); }
 
 WindowRegistry::WindowRegistry(WindowPlacement first, WidgetSettings& settings, const FontLibrary& fonts,
-                               LivePicture::Painted painted, ActionsFor actions)
+                               LivePicture::Painted painted, ActionsFor actions, std::vector<std::string> placeGiven)
     : first_(first),
+      placeGiven_(std::move(placeGiven)),
       settings_(settings),
       fonts_(fonts),
       painted_(std::move(painted)),
@@ -47,15 +48,54 @@ WindowRegistry::Shown& WindowRegistry::open(WidgetFamily family, bool byPerson) 
   windows_.push_back(std::make_unique<Shown>());
   Shown& s = *windows_.back();
   s.picture = std::make_unique<LivePicture>(family, fonts_, painted_);
-  s.dragged = settings_.place(familyShortName(family));
-  // Several widgets line up along the edge from the chosen corner.
+  const std::string_view name = familyShortName(family);
+  const bool given = std::find(placeGiven_.begin(), placeGiven_.end(), name) != placeGiven_.end();
+  s.dragged = given ? std::nullopt : settings_.place(name);
+  if (given) s.keptAside = settings_.place(name);
+  s.locked = settings_.locked(name);
   WindowPlacement placement = first_;
-  placement.offset = nextOffset_;
   placement.dragged = s.dragged;
-  nextOffset_ += s.picture->size().width + first_.margin;
-  s.window = std::make_unique<WidgetWindow>(*s.picture, placement, actions_(s));
+  // A layer surface, which the compositor places, lines up along the edge.
+  for (const auto& other : windows_)
+    if (other.get() != &s) placement.offset += other->picture->size().width + first_.margin;
+  WindowActions actions = actions_(s);
+  actions.taken = [this, &s] { return takenFor(s); };
+  s.window = std::make_unique<WidgetWindow>(*s.picture, placement, std::move(actions));
+  s.window->setLocked(s.locked);
   if (byPerson) keep();
   return s;
+}
+
+std::vector<Rect> WindowRegistry::takenFor(const Shown& shown) const {
+  std::vector<Rect> taken;
+  bool before = true;
+  for (const auto& other : windows_) {
+    if (other.get() == &shown) {
+      before = false;
+      continue;
+    }
+    if (!other->window || !(before || other->dragged)) continue;
+    if (auto frame = other->window->frame()) taken.push_back(*frame);
+  }
+  return taken;
+}
+
+void WindowRegistry::respace() {
+  for (const auto& s : windows_)
+    if (s->window) s->window->place();
+}
+
+void WindowRegistry::toCorner(Shown& shown) {
+  shown.dragged.reset();
+  shown.keptAside.reset();
+  shown.window->moveToCorner();
+  keep();
+}
+
+void WindowRegistry::lock(Shown& shown, bool locked) {
+  shown.locked = locked;
+  shown.window->setLocked(locked);
+  keep();
 }
 
 bool WindowRegistry::showInstead(Shown& shown, WidgetFamily to) {
@@ -63,12 +103,14 @@ bool WindowRegistry::showInstead(Shown& shown, WidgetFamily to) {
   shown.picture->view = nullptr;
   shown.picture->setFamily(to);
   shown.window->familyChanged();
+  respace();  // a grown widget pushes its neighbours along; a shrunk one lets them close up
   keep();
   return true;
 }
 
 void WindowRegistry::dragged(Shown& shown, double x, double y) {
   shown.dragged = Rect{x, y, 0, 0};
+  shown.keptAside.reset();
   keep();
 }
 
@@ -90,7 +132,8 @@ std::vector<std::string> WindowRegistry::families() const {
 void WindowRegistry::keep() {
   std::vector<WidgetSetting> widgets;
   widgets.reserve(windows_.size());
-  for (const auto& s : windows_) widgets.push_back({std::string(s->picture->family()), s->dragged});
+  for (const auto& s : windows_)
+    widgets.push_back({std::string(s->picture->family()), s->dragged ? s->dragged : s->keptAside, s->locked});
   if (auto error = settings_.saveLater(std::move(widgets), writer_); error && !keepErrorReported_) {
     std::cerr << "corvane-widget: cannot keep the widgets' settings in " << settings_.path() << ": " << *error << '\n';
     keepErrorReported_ = true;

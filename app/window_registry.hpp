@@ -1,9 +1,12 @@
 #pragma once
 // The windows of a windowed run, one per family shown, in the order they
-// were opened: opening one (placed after those already along the edge, or
-// where a person dragged it before), showing another family in a window
-// (the menu's Size), closing one, and what all that leaves to keep — which
-// widgets, in which sizes, where — written for the next run.
+// were opened: opening one (where a person dragged it before, else in the
+// first free spot from the corner, clear of the widgets opened before it
+// and of every dragged one), showing another family in a window (the
+// menu's Size, after which the others are spaced again), moving one back to
+// the corner, locking one in place, closing one, and what all that leaves
+// to keep — which widgets, in which sizes, where, locked or not — written
+// for the next run.
 
 #include <functional>
 #include <memory>
@@ -49,24 +52,33 @@ class WindowRegistry {
     std::unique_ptr<LivePicture> picture;
     std::unique_ptr<WidgetWindow> window;
     std::optional<Rect> dragged;  // where a person put it, if they did
+    bool locked = false;          // Lock in place
+    // A kept place the command line's placement overrode for this run: kept
+    // for the next run unless the person moves the widget.
+    std::optional<Rect> keptAside;
   };
   // What a new window's menu, clicks and drags do, given the window they come from.
   using ActionsFor = std::function<WindowActions(Shown&)>;
 
-  // `settings` must be loaded; the registry keeps it current.
+  // `settings` must be loaded; the registry keeps it current. The families
+  // in `placeGiven` were placed on the command line: a kept place does not
+  // count for them.
   WindowRegistry(WindowPlacement first, WidgetSettings& settings, const FontLibrary& fonts,
-                 LivePicture::Painted painted, ActionsFor actions);
+                 LivePicture::Painted painted, ActionsFor actions, std::vector<std::string> placeGiven = {});
 
   // The window of `family`, if one is open.
   Shown* find(WidgetFamily family);
   // Opens a window for `family` (not shown until its picture is drawn).
   // Only what a person does with the windows is kept for the next run:
-  // `byPerson` says whether this is (the menu's Add widget).
+  // `byPerson` says whether this is (the menu's Add widget, another run).
   Shown& open(WidgetFamily family, bool byPerson = false);
   // `shown` shows `to` from now on, unless a window of `to` is open.
   bool showInstead(Shown& shown, WidgetFamily to);
   // A person dragged `shown` to (x, y).
   void dragged(Shown& shown, double x, double y);
+  // The menu's Move to corner and Lock in place.
+  void toCorner(Shown& shown);
+  void lock(Shown& shown, bool locked);
   // Closes `shown`'s window. The last one is not forgotten: the next run
   // shows it again.
   void close(Shown& shown);
@@ -77,9 +89,14 @@ class WindowRegistry {
  private:
   // What is open now becomes what the next run shows.
   void keep();
+  // The frames `shown` keeps clear of: the dragged widgets', and those of
+  // the widgets opened before it.
+  std::vector<Rect> takenFor(const Shown& shown) const;
+  // Every widget placed again, in the order opened.
+  void respace();
 
   WindowPlacement first_;
-  double nextOffset_ = 0;  // along the edge, past the windows opened so far
+  std::vector<std::string> placeGiven_;
   WidgetSettings& settings_;
   bool keepErrorReported_ = false;
   const FontLibrary& fonts_;

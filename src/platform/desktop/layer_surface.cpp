@@ -63,6 +63,13 @@ void setUp(GtkWindow* window, const WindowPlacement& placement) {
   gtk_layer_set_namespace(window, kNamespace);
   followShowDesktop(window);
   gtk_layer_set_layer(window, GTK_LAYER_SHELL_LAYER_BOTTOM);
+  anchor(window, placement);
+  gtk_layer_set_exclusive_zone(window, 0);
+  gtk_layer_set_keyboard_mode(window, GTK_LAYER_SHELL_KEYBOARD_MODE_NONE);
+  chooseMonitor(window, placement.monitor);
+}
+
+void anchor(GtkWindow* window, const WindowPlacement& placement) {
   const bool top = isTop(placement.corner), left = isLeft(placement.corner);
   const int margin = int(std::lround(placement.margin));
   gtk_layer_set_anchor(window, top ? GTK_LAYER_SHELL_EDGE_TOP : GTK_LAYER_SHELL_EDGE_BOTTOM, TRUE);
@@ -70,9 +77,6 @@ void setUp(GtkWindow* window, const WindowPlacement& placement) {
   gtk_layer_set_margin(window, top ? GTK_LAYER_SHELL_EDGE_TOP : GTK_LAYER_SHELL_EDGE_BOTTOM, margin);
   gtk_layer_set_margin(window, left ? GTK_LAYER_SHELL_EDGE_LEFT : GTK_LAYER_SHELL_EDGE_RIGHT,
                        margin + int(std::lround(placement.offset)));
-  gtk_layer_set_exclusive_zone(window, 0);
-  gtk_layer_set_keyboard_mode(window, GTK_LAYER_SHELL_KEYBOARD_MODE_NONE);
-  chooseMonitor(window, placement.monitor);
 }
 
 void chooseMonitor(GtkWindow* window, const std::optional<int>& monitor) {

@@ -19,6 +19,9 @@ namespace layer {
 // Makes `window` (not yet shown) a layer surface placed as `placement` says.
 void setUp(GtkWindow* window, const WindowPlacement& placement);
 
+// Anchors it to the placement's corner, `offset` along the edge.
+void anchor(GtkWindow* window, const WindowPlacement& placement);
+
 // The monitor to show on: the chosen one while it exists, otherwise the
 // compositor's choice. Takes effect the next time the surface is mapped.
 void chooseMonitor(GtkWindow* window, const std::optional<int>& monitor);

@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -57,6 +58,48 @@ Rect placeInCorner(const Rect& area, Size size, Corner corner, double margin, do
 bool reachableOn(const Rect& area, const Rect& frame) {
   return overlap(area.x, area.maxX(), frame.x, frame.maxX()) >= frame.width / 4 &&
          overlap(area.y, area.maxY(), frame.y, frame.maxY()) >= frame.height / 4;
+}
+
+Rect keptInside(const Rect& area, Rect frame) {
+  frame.x = frame.width > area.width ? area.x : std::clamp(frame.x, area.x, area.maxX() - frame.width);
+  frame.y = frame.height > area.height ? area.y : std::clamp(frame.y, area.y, area.maxY() - frame.height);
+  return frame;
+}
+
+bool fitsIn(const Rect& area, Size size) { return size.width <= area.width && size.height <= area.height; }
+
+Rect firstFreeSpot(const Rect& area, Size size, Corner corner, double margin, const std::vector<Rect>& taken) {
+  // Worked out as if the corner were the top-left one: frames are mirrored
+  // into that view and the spot found is mirrored back.
+  const bool left = isLeft(corner), top = isTop(corner);
+  const auto mirrored = [&](Rect r) {
+    if (!left) r.x = area.x + area.maxX() - r.maxX();
+    if (!top) r.y = area.y + area.maxY() - r.maxY();
+    return r;
+  };
+  std::vector<Rect> others;
+  for (const Rect& t : taken) others.push_back(mirrored(t));
+  std::vector<double> xs{area.x + margin}, ys{area.y + margin};
+  for (const Rect& t : others) {
+    xs.push_back(t.maxX() + margin);
+    ys.push_back(t.maxY() + margin);
+  }
+  std::sort(xs.begin(), xs.end());
+  std::sort(ys.begin(), ys.end());
+  const auto free = [&](const Rect& r) {
+    if (r.x < area.x || r.y < area.y || r.maxX() > area.maxX() || r.maxY() > area.maxY()) return false;
+    // Kept `margin` apart: the frame grown by the margin (less a hair, so
+    // that frames exactly a margin apart pass) meets no other frame.
+    const double m = std::max(0.0, margin - 0.5);
+    for (const Rect& t : others)
+      if (overlap(r.x - m, r.maxX() + m, t.x, t.maxX()) > 0 && overlap(r.y - m, r.maxY() + m, t.y, t.maxY()) > 0)
+        return false;
+    return true;
+  };
+  for (double y : ys)
+    for (double x : xs)
+      if (const Rect r{std::round(x), std::round(y), size.width, size.height}; free(r)) return mirrored(r);
+  return keptInside(area, placeInCorner(area, size, corner, margin));
 }
 
 void DragMemory::pressed(double x, double y) { start_ = Rect{x, y, 0, 0}; }

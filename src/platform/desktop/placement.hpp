@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/layout/geometry.hpp"
 
@@ -41,11 +42,25 @@ Rect placeInCorner(const Rect& area, Size size, Corner corner, double margin, do
 // again (at least a quarter of it on each axis).
 bool reachableOn(const Rect& area, const Rect& frame);
 
+// `frame` moved as little as it takes to lie inside `area`. On an axis where
+// it is larger than the area, its top or left edge is put at the area's, so
+// that its top-left corner (where a person grabs it) shows.
+Rect keptInside(const Rect& area, Rect frame);
+bool fitsIn(const Rect& area, Size size);
+
+// Where a new widget of `size` goes: the first spot, starting at `corner`
+// with `margin` on its two edges, that lies inside `area` and keeps
+// `margin` away from every frame in `taken` (the widgets already there).
+// Spots are tried along the corner's top or bottom edge first, then in
+// rows further in, each next to a taken frame. When there is none, the
+// corner itself, kept inside the area.
+Rect firstFreeSpot(const Rect& area, Size size, Corner corner, double margin, const std::vector<Rect>& taken);
+
 // Where one window goes.
 struct WindowPlacement {
   Corner corner = Corner::topRight;
   double margin = 24;           // points
-  double offset = 0;            // points along the edge, past the widgets before this one
+  double offset = 0;            // a layer surface: points along the edge, past the widgets before it
   std::optional<int> monitor;   // index; none or gone: the primary monitor
   std::optional<Rect> dragged;  // a remembered place (x, y), which wins when reachable
 };

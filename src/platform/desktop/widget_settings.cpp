@@ -15,7 +15,10 @@
 namespace corvane {
 namespace {
 
-constexpr std::string_view kHeader = "# The Corvane today widgets on this desktop, one per line: FAMILY [X Y]";
+constexpr std::string_view kHeader = "# The Corvane today widgets on this desktop, one per line: FAMILY [X Y] [locked]";
+// The header an older version wrote: replaced by the current one.
+constexpr std::string_view kOlderHeader = "# The Corvane today widgets on this desktop, one per line: FAMILY [X Y]";
+constexpr std::string_view kLocked = "locked";
 
 // A piece of a damaged line as it can be shown on a terminal: control
 // characters and bytes outside ASCII as \xNN, and at most 40 of them.
@@ -74,6 +77,12 @@ std::optional<Rect> WidgetSettings::place(std::string_view family) const {
   return older_.place(family);
 }
 
+bool WidgetSettings::locked(std::string_view family) const {
+  for (const WidgetSetting& w : widgets_)
+    if (w.family == family) return w.locked;
+  return false;
+}
+
 std::optional<std::string> WidgetSettings::save(std::vector<WidgetSetting> widgets) {
   if (unreadable_) return "not replaced, since it could not be read (" + *unreadable_ + ")";
   std::error_code ec;
@@ -103,6 +112,7 @@ std::string WidgetSettings::format(const std::vector<WidgetSetting>& widgets, co
   for (const WidgetSetting& w : widgets) {
     out << w.family;
     if (w.place) out << ' ' << w.place->x << ' ' << w.place->y;
+    if (w.locked) out << ' ' << kLocked;
     out << '\n';
   }
   for (const std::string& line : unread) out << line << '\n';
@@ -115,13 +125,14 @@ WidgetSettings::Parsed WidgetSettings::parse(std::string_view text, const std::v
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     const std::size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos || line == kHeader) continue;  // blank, or the header written again on save
+    if (first == std::string::npos || line == kHeader || line == kOlderHeader)
+      continue;  // blank, or the header written again on save
     if (line[first] == '#') {
       parsed.unread.push_back(line);  // a person's comment stays
       continue;
     }
     std::istringstream fields(line);
-    std::string family, rest;
+    std::string family;
     fields >> family;
     auto skip = [&](const std::string& why) {
       if (parsed.error.empty()) parsed.error = "line " + std::to_string(number) + ": " + why;
@@ -136,20 +147,26 @@ WidgetSettings::Parsed WidgetSettings::parse(std::string_view text, const std::v
       skip("a second " + family + " widget");
       continue;
     }
-    WidgetSetting widget{family, std::nullopt};
-    double x = 0, y = 0;
-    if (fields >> x) {
-      if (!(fields >> y) || !std::isfinite(x) || !std::isfinite(y)) {
+    WidgetSetting widget{family, std::nullopt, false};
+    std::vector<std::string> words;
+    for (std::string w; fields >> w;) words.push_back(w);
+    if (!words.empty() && words.back() == kLocked) {
+      widget.locked = true;
+      words.pop_back();
+    }
+    if (words.size() == 2) {
+      double x = 0, y = 0;
+      std::istringstream xs(words[0]), ys(words[1]);
+      if (!(xs >> x) || !xs.eof() || !(ys >> y) || !ys.eof() || !std::isfinite(x) || !std::isfinite(y)) {
         skip("a place is two finite numbers");
         continue;
       }
       widget.place = Rect{x, y, 0, 0};
-    } else if (!fields.eof()) {
+    } else if (words.size() == 1) {
       skip("a place is two finite numbers");
       continue;
-    }
-    if (fields >> rest) {
-      skip("more than a family and a place");
+    } else if (words.size() > 2) {
+      skip("more than a family, a place and \"locked\"");
       continue;
     }
     parsed.widgets.push_back(std::move(widget));

@@ -2,8 +2,8 @@
 // What a person set up on the desktop, kept between runs: which widgets,
 // in order, in which sizes, and where each was dragged to. One small text
 // file, $XDG_CONFIG_HOME/corvane-widget/widgets (else ~/.config/…), one
-// line per widget: "FAMILY" or "FAMILY X Y" (logical pixels of the whole
-// display). Pure text and files, so it is tested without a display.
+// line per widget: "FAMILY [X Y] [locked]" (logical pixels of the whole
+// display; locked: a person pinned it there). Pure text and files, so it is tested without a display.
 
 #include <optional>
 #include <string>
@@ -18,6 +18,7 @@ namespace corvane {
 struct WidgetSetting {
   std::string family;         // "small", "medium", "large"
   std::optional<Rect> place;  // where a person dragged it (x, y), if they did
+  bool locked = false;        // "Lock in place": not moved by a drag
   friend bool operator==(const WidgetSetting&, const WidgetSetting&) = default;
 };
 
@@ -37,8 +38,9 @@ class WidgetSettings {
   std::optional<std::string> load(const std::vector<std::string>& families);
   const std::vector<WidgetSetting>& widgets() const { return widgets_; }
   // The place kept for a widget of `family`, or the one an older version
-  // remembered for it.
+  // remembered for it; and whether it is locked in place.
   std::optional<Rect> place(std::string_view family) const;
+  bool locked(std::string_view family) const;
   // Keeps `widgets`, and the lines load() could not read after them:
   // written atomically and synced (through a symbolic link to its target),
   // its folder made if need be. Returns the reason when it cannot be written.

@@ -188,7 +188,8 @@ WidgetWindow::WidgetWindow(WindowContent& content, WindowPlacement placement, Wi
       w, placement, m.layer, [&m] { return m.content.size(); },
       [&m](double x, double y) {
         if (m.actions.moved) m.actions.moved(x, y);
-      });
+      },
+      m.actions.taken);
   m.accessible = std::make_unique<AccessibleText>(m.window, m.area, kTitle);
 
   g_signal_connect(m.area, "draw", G_CALLBACK(Impl::onDraw), &m);
@@ -241,6 +242,17 @@ void WidgetWindow::familyChanged() {
   impl_->placer->place();
   contentChanged();
 }
+
+void WidgetWindow::place() { impl_->placer->place(); }
+
+std::optional<Rect> WidgetWindow::frame() const { return impl_->placer->frame(); }
+
+void WidgetWindow::moveToCorner() {
+  impl_->placer->forgetDragged();
+  impl_->placer->place();
+}
+
+void WidgetWindow::setLocked(bool locked) { impl_->placer->setLocked(locked); }
 
 GtkWindow* WidgetWindow::window() const { return GTK_WINDOW(impl_->window); }
 bool WidgetWindow::isLayerSurface() const { return impl_->layer; }

@@ -41,6 +41,7 @@ class WindowContent {
 struct WindowActions {
   MenuActions menu;                               // a click asks menu.open
   std::function<void(double x, double y)> moved;  // a person dragged it there
+  std::function<std::vector<Rect>()> taken;       // the frames of the widgets it keeps clear of
 };
 
 class WidgetWindow {
@@ -56,6 +57,14 @@ class WidgetWindow {
   void contentChanged(const std::optional<Rect>& damage = std::nullopt);
   // The content now shows another family (and maybe another size).
   void familyChanged();
+  // Places it again: its neighbours moved, grew or shrank.
+  void place();
+  // Where it was last placed (logical pixels of the display), if it was.
+  std::optional<Rect> frame() const;
+  // Forgets where it was dragged and goes to the free spot from its corner.
+  void moveToCorner();
+  // Locked in place: a press starts no drag (a click still opens Corvane).
+  void setLocked(bool locked);
 
   GtkWindow* window() const;
   bool isLayerSurface() const;

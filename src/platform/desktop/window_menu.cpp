@@ -51,6 +51,10 @@ WindowMenu::WindowMenu(GtkWidget* widget, MenuActions actions) : actions_(std::m
     adds_.push_back(entry);
   }
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(add), adds);
+  toCorner_ = item(menu_, gtk_menu_item_new_with_label("Move to corner"), "corner");
+  connect(toCorner_);
+  lock_ = item(menu_, gtk_check_menu_item_new_with_label("Lock in place"), "lock");
+  connect(lock_);
   connect(item(menu_, gtk_menu_item_new_with_label("Remove widget"), "remove"));
 
   gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
@@ -64,6 +68,8 @@ WindowMenu::~WindowMenu() {
   g_signal_handlers_disconnect_by_data(open_, this);
   for (GtkWidget* s : sizes_) g_signal_handlers_disconnect_by_data(s, this);
   for (GtkWidget* a : adds_) g_signal_handlers_disconnect_by_data(a, this);
+  g_signal_handlers_disconnect_by_data(toCorner_, this);
+  g_signal_handlers_disconnect_by_data(lock_, this);
   if (gtk_menu_get_attach_widget(GTK_MENU(menu_))) gtk_menu_detach(GTK_MENU(menu_));
 }
 
@@ -80,6 +86,9 @@ void WindowMenu::popUp(const GdkEvent* trigger, std::string_view family) {
     gtk_widget_set_sensitive(sizes_[i], !elsewhere);
     gtk_widget_set_sensitive(adds_[i], !(actions_.shown && actions_.shown(f)));
   }
+  const bool locked = actions_.locked && actions_.locked();
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(lock_), locked);
+  gtk_widget_set_sensitive(toCorner_, !locked);  // a locked widget stays where it is
   updating_ = false;
   gtk_menu_popup_at_pointer(GTK_MENU(menu_), trigger);
 }
@@ -98,6 +107,10 @@ void WindowMenu::act(GtkMenuItem* item) const {
     call(actions_.open, time_);
   } else if (action == "reload") {
     call(actions_.reload);
+  } else if (action == "corner") {
+    call(actions_.toCorner);
+  } else if (action == "lock") {
+    call(actions_.lock, gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item)) != FALSE);
   } else if (action == "remove") {
     call(actions_.remove);
   } else if (action == "quit") {

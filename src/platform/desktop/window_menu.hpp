@@ -1,6 +1,7 @@
 #pragma once
 // The widget's right-click menu: Open Corvane (when it is installed),
 // Reload, Size (another family in this window), Add widget (another window),
+// Move to corner (forget where it was dragged), Lock in place (no drag),
 // Remove widget, Quit.
 
 #include <gtk/gtk.h>
@@ -20,6 +21,9 @@ struct MenuActions {
   std::function<void(std::string_view family)> resize;
   std::function<bool(std::string_view family)> shown;  // a widget of that family is on the desktop
   std::function<void(std::string_view family)> add;
+  std::function<void()> toCorner;
+  std::function<bool()> locked;           // whether the widget is locked in place now
+  std::function<void(bool locked)> lock;  // Lock in place ticked or unticked
   std::function<void()> remove;
   std::function<void()> quit;
 };
@@ -46,8 +50,10 @@ class WindowMenu {
   GtkWidget* openSeparator_ = nullptr;
   std::vector<GtkWidget*> sizes_;  // one radio item per family
   std::vector<GtkWidget*> adds_;   // one item per family
-  bool updating_ = false;          // ticking the current size is not a choice
-  guint32 time_ = 0;               // of the click that popped the menu up
+  GtkWidget* toCorner_ = nullptr;
+  GtkWidget* lock_ = nullptr;
+  bool updating_ = false;  // ticking the current size is not a choice
+  guint32 time_ = 0;       // of the click that popped the menu up
 };
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "platform/desktop/window_placer.hpp"
 
 #include <cmath>
+#include <cstdio>
 
 #include "platform/desktop/layer_surface.hpp"
 #include "support/fault.hpp"
@@ -27,12 +28,13 @@ Rect workArea(GdkMonitor* m) {
 }  // namespace
 
 WindowPlacer::WindowPlacer(GtkWindow* window, WindowPlacement placement, bool layerSurface, std::function<Size()> size,
-                           std::function<void(double, double)> dragged)
+                           std::function<void(double, double)> dragged, std::function<std::vector<Rect>()> taken)
     : window_(window),
       placement_(placement),
       layer_(layerSurface),
       size_(std::move(size)),
-      dragged_(std::move(dragged)) {
+      dragged_(std::move(dragged)),
+      taken_(std::move(taken)) {
   GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
   GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window_));
   addedHandler_ = g_signal_connect(display, "monitor-added", G_CALLBACK(onMonitorsChanged), this);
@@ -64,27 +66,40 @@ GdkMonitor* WindowPlacer::chosenMonitor() const {
 }
 
 // X11 (and Wayland without layer shell, where the compositor may ignore it):
-// the remembered place when some monitor still shows it, else the corner.
+// the remembered place when some monitor still shows it, else the first
+// free spot from the corner; either way inside that monitor's work area.
 void WindowPlacer::place() {
   if (layer_) {
+    layer::anchor(window_, placement_);
     layer::chooseMonitor(window_, placement_.monitor);
     return;
   }
   const Size size = size_();
   GdkDisplay* d = gtk_widget_get_display(GTK_WIDGET(window_));
+  std::optional<Rect> frame;
+  std::optional<Rect> area;
   if (placement_.dragged) {
-    const Rect frame{placement_.dragged->x, placement_.dragged->y, size.width, size.height};
-    for (int i = 0; i < gdk_display_get_n_monitors(d); ++i) {
-      if (reachableOn(workArea(gdk_display_get_monitor(d, i)), frame)) {
-        gtk_window_move(window_, int(frame.x), int(frame.y));
-        return;
-      }
+    const Rect dragged{placement_.dragged->x, placement_.dragged->y, size.width, size.height};
+    for (int i = 0; i < gdk_display_get_n_monitors(d) && !frame; ++i) {
+      area = workArea(gdk_display_get_monitor(d, i));
+      if (reachableOn(*area, dragged)) frame = keptInside(*area, dragged);
     }
   }
-  if (GdkMonitor* m = chosenMonitor()) {
-    const Rect r = placeInCorner(workArea(m), size, placement_.corner, placement_.margin, placement_.offset);
-    gtk_window_move(window_, int(r.x), int(r.y));
+  if (!frame) {
+    GdkMonitor* m = chosenMonitor();
+    if (!m) return;
+    area = workArea(m);
+    frame = firstFreeSpot(*area, size, placement_.corner, placement_.margin, taken_ ? taken_() : std::vector<Rect>{});
   }
+  if (!fitsIn(*area, size) && !saidTooLarge_) {
+    saidTooLarge_ = true;
+    std::fprintf(stderr,
+                 "corvane-widget: the widget (%g×%g) is larger than its monitor's work area (%g×%g); its top-left "
+                 "corner is kept in view\n",
+                 size.width, size.height, area->width, area->height);
+  }
+  frame_ = frame;
+  gtk_window_move(window_, int(frame->x), int(frame->y));
 }
 
 void WindowPlacer::placeSoon() {
@@ -100,7 +115,7 @@ void WindowPlacer::placeSoon() {
 }
 
 void WindowPlacer::startDrag(const GdkEventButton* event) {
-  if (layer_) return;  // the compositor keeps a layer surface where it is anchored
+  if (layer_ || locked_) return;  // the compositor keeps a layer surface where it is anchored
   int x = 0, y = 0;
   framePosition(window_, x, y);
   drag_.pressed(x, y);

@@ -52,6 +52,49 @@ TEST(Placement, CornersMarginsAndOffsetsOnAWorkArea) {
   }
 }
 
+TEST(Placement, AWidgetGoesToTheFirstFreeSpotInsideTheWorkArea) {
+  const Rect screen{0, 0, 1280, 800};
+  const Size medium{364, 170}, large{364, 382};
+  const Rect atCorner{892, 24, 364, 170};  // medium, top right, margin 24
+  struct Case {
+    const char* what;
+    Rect area;
+    Size size;
+    Corner corner;
+    std::vector<Rect> taken;
+    Rect want;
+  } cases[] = {
+      {"an empty desktop: the corner", screen, medium, Corner::topRight, {}, atCorner},
+      {"next along the edge", screen, medium, Corner::topRight, {atCorner}, {504, 24, 364, 170}},
+      // A removed neighbour leaves its spot free again: no creeping along the edge.
+      {"the spot a removed widget left", screen, medium, Corner::topRight, {{504, 24, 364, 170}}, atCorner},
+      {"past a larger neighbour", screen, medium, Corner::topRight, {{892, 24, 364, 382}}, {504, 24, 364, 170}},
+      // A dragged widget elsewhere leaves the corner free; one near it is kept clear of.
+      {"a dragged one far away", screen, medium, Corner::topRight, {{100, 500, 170, 170}}, atCorner},
+      {"a dragged one near the corner", screen, medium, Corner::topRight, {{1000, 100, 170, 170}}, {612, 24, 364, 170}},
+      {"the edge full: the next row",
+       {0, 0, 800, 800},
+       medium,
+       Corner::topRight,
+       {{412, 24, 364, 382}},
+       {24, 24, 364, 170}},
+      {"the row full: below", {0, 0, 420, 800}, medium, Corner::topRight, {{32, 24, 364, 170}}, {32, 218, 364, 170}},
+      {"mirrored for the bottom left", screen, medium, Corner::bottomLeft, {{24, 606, 364, 170}}, {412, 606, 364, 170}},
+      // No free spot: the corner, inside the area.
+      {"no room at all", {0, 0, 400, 200}, medium, Corner::topRight, {{0, 0, 400, 200}}, {12, 24, 364, 170}},
+      // Larger than the work area (large at 2x on 1280x800, below a 24 px panel): its top-left shows.
+      {"larger than the area", {0, 24, 640, 376}, large, Corner::topRight, {}, {252, 24, 364, 382}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Rect got = firstFreeSpot(c.area, c.size, c.corner, 24, c.taken);
+    EXPECT_EQ(got, c.want);
+  }
+  // A remembered place partly off the area is moved in, as little as it takes.
+  EXPECT_EQ(keptInside(screen, {1200, -30, 364, 170}), (Rect{916, 0, 364, 170}));
+  EXPECT_EQ(keptInside(screen, {-1500, 700, 2000, 170}), (Rect{0, 630, 2000, 170}));
+}
+
 TEST(Placement, CornerNamesRoundTripAndUnknownNamesAreRejected) {
   for (Corner c : {Corner::topLeft, Corner::topRight, Corner::bottomLeft, Corner::bottomRight})
     EXPECT_EQ(cornerFromName(cornerName(c)), c);
@@ -148,6 +191,7 @@ TEST(WidgetSettings, ReadsBackWhatWasKeptAndSkipsOnlyTheLinesItCannotRead) {
       {},
       {{"medium", std::nullopt}},
       {{"large", Rect{592, 84, 0, 0}}, {"small", std::nullopt}, {"medium", Rect{-1234.5625, 1e-3, 0, 0}}},
+      {{"large", Rect{592, 84, 0, 0}, true}, {"small", std::nullopt, true}},
   };
   for (const auto& widgets : kept) {
     const std::string text = WidgetSettings::format(widgets);
@@ -168,7 +212,9 @@ TEST(WidgetSettings, ReadsBackWhatWasKeptAndSkipsOnlyTheLinesItCannotRead) {
        {{"small", std::nullopt}},
        {"# kept", "huge 1 2"}},
       {"small\nsmall 1 2\n", "line 2: a second small widget", {{"small", std::nullopt}}, {"small 1 2"}},
-      {"large 1 2 3\n", "line 1: more than a family and a place", {}, {"large 1 2 3"}},
+      {"large 1 2 3\n", "line 1: more than a family, a place and \"locked\"", {}, {"large 1 2 3"}},
+      {"large locked 1 2\n", "line 1: more than a family, a place and \"locked\"", {}, {"large locked 1 2"}},
+      {"small 1 locked\n", "line 1: a place is two finite numbers", {}, {"small 1 locked"}},
       {"large nan 2\n", "line 1: a place is two finite numbers", {}, {"large nan 2"}},
       {"  \n\t# indented\nlarge 1 2\n", "", {{"large", Rect{1, 2, 0, 0}}}, {"\t# indented"}},
       {"\x1b[2J\xff 1 2\n", "line 1: no widget is called \"\\x1B[2J\\xFF\"", {}, {"\x1b[2J\xff 1 2"}},

@@ -193,6 +193,7 @@ compare_pixels small 1 "composited-again-1x"
 #    the last one ends the run and keeps it for the next.
 settings=$XDG_CONFIG_HOME/corvane-widget/widgets
 kept() { grep -v '^#' "$settings" 2>/dev/null | tr '\n' ';'; }
+kept_is() { [[ $(kept) == "$1" ]]; }
 menu() { xdotool mousemove --window "$wid" 60 60 click 3; sleep 0.5; xdotool key "$@"; }
 stop_widget
 mkdir -p "$work/data/applications"
@@ -249,11 +250,11 @@ two() { [[ $(xdotool search --onlyvisible --name '^Corvane today$' | wc -l) == 2
 until_ok 10 two || fail "Add widget opened no window"
 [[ $(kept) == "large $x1 $y1;small;" ]] || fail "after Add widget: $(kept)"
 small=$(xdotool search --onlyvisible --name '^Corvane today$' | grep -vx "$wid")
-wid=$small menu Down Down Down Down Down Return  # Remove widget
+wid=$small menu Down Down Down Down Down Down Down Return  # Remove widget
 one() { [[ $(xdotool search --onlyvisible --name '^Corvane today$' | wc -l) == 1 ]]; }
 until_ok 10 one || fail "Remove widget left the window"
 [[ $(kept) == "large $x1 $y1;" ]] || fail "after Remove widget: $(kept)"
-menu Down Down Down Down Down Return  # Remove widget, the last one
+menu Down Down Down Down Down Down Down Return  # Remove widget, the last one
 status=0
 until_ok 10 bash -c "! kill -0 $widget" || fail "removing the last widget did not end the run"
 wait "$widget" || status=$?
@@ -275,6 +276,73 @@ grep -qF "$settings: line 1: a place is two finite numbers; such lines are skipp
 xdotool mousemove --window "$wid" 100 100 click 1
 until_ok 5 grep -q '"event":"open".*"entry":null.*"reason":"Corvane is not installed' "$work/run.out" ||
   fail "a click without the application: $(grep open "$work/run.out")"
+
+# 4b. Places that never surprise (Corvane is not installed here, so the
+#     menu starts at Reload). A widget another run adds goes to the first
+#     free spot and is kept; Remove and Add again bring it back to the same
+#     spot, never further along; a Size that grows a widget moves its
+#     neighbour along; Lock in place stops drags; Move to corner forgets a
+#     drag; all of it kept. An explicit --position wins over a dragged place.
+stop_widget
+rm -f "$settings"
+at_size() {  # X Y W H: a widget window stands there
+  local w
+  for w in $(xdotool search --onlyvisible --name '^Corvane today$'); do
+    [[ "$(wid=$w geometry)" == "$*" ]] && return 0
+  done
+  return 1
+}
+of_size() {  # W H: the widget window of that size
+  local w
+  for w in $(xdotool search --onlyvisible --name '^Corvane today$'); do
+    if [[ "$(wid=$w geometry)" == *" $1 $2" ]]; then echo "$w"; fi
+  done
+}
+run_widget small
+until_ok 5 at_size 1086 24 170 170 || fail "small not at the corner: $(geometry)"
+"$bin" run --family medium --snapshot "$snapshot" >"$work/second.out" 2>"$work/second.err" || fail "second run: $?"
+until_ok 10 at_size 698 24 364 170 || fail "the medium widget another run added is not next to the small one"
+until_ok 5 kept_is "small;medium;" || fail "what another run added is not kept: $(kept)"
+for cycle in 1 2; do
+  wid=$(of_size 364 170) menu Down Down Down Down Down Down Return  # Remove widget
+  until_ok 10 one || fail "cycle $cycle: Remove widget left the window"
+  wid=$(of_size 170 170) menu Down Down Down Right Return  # Add widget > Medium (Small is shown: greyed, skipped)
+  until_ok 10 at_size 698 24 364 170 || fail "cycle $cycle: the added widget crept to $(wid=$(of_size 364 170) geometry)"
+done
+wid=$(of_size 170 170) menu Down Down Right Down Return  # Size > Large (Medium is shown elsewhere: skipped)
+until_ok 10 at_size 892 24 364 382 || fail "Size did not make the corner widget large"
+until_ok 10 at_size 504 24 364 170 || fail "the grown widget's neighbour was not moved along: $(wid=$(of_size 364 170) geometry)"
+wid=$(of_size 364 382)
+menu Down Down Down Down Down Return  # Lock in place
+until_ok 5 kept_is "large locked;medium;" || fail "Lock in place is not kept: $(kept)"
+drag() {  # DX DY, in two steps with the button held
+  xdotool mousemove --window "$wid" 100 100 mousedown 1
+  xdotool mousemove_relative -- $(($1 / 2)) $(($2 / 2)); sleep 0.3
+  xdotool mousemove_relative -- $(($1 / 2)) $(($2 / 2)); sleep 0.2
+  xdotool mouseup 1
+}
+drag -200 100
+sleep 1
+at_size 892 24 364 382 || fail "a locked widget was dragged to $(geometry)"
+wid=$(of_size 364 170)
+drag -200 300
+until_ok 5 at 304 324 || fail "the medium widget was not dragged: $(geometry)"
+until_ok 5 kept_is "large locked;medium 304 324;" || fail "the drag is not kept: $(kept)"
+menu Down Down Down Down Return  # Move to corner
+until_ok 5 at 504 24 || fail "Move to corner put it at $(geometry)"
+until_ok 5 kept_is "large locked;medium;" || fail "Move to corner is not kept: $(kept)"
+stop_widget
+echo "medium 100 500" >"$settings"
+run_widget medium --position bottom-left
+until_ok 5 at 24 606 || fail "--position bottom-left lost to the kept place: $(geometry)"
+[[ $(kept) == "medium 100 500;" ]] || fail "the place kept for the next run changed: $(kept)"
+stop_widget
+# At 2x the large widget (728x764 px) is 12 px taller than the screen less
+# its margin: it is moved up into the work area.
+rm -f "$settings"
+GDK_SCALE=2 run_widget large
+until_ok 5 at_size 504 36 728 764 || fail "at 2x the large widget is at $(geometry), not inside the screen"
+stop_widget
 unset XDG_DATA_DIRS
 
 # 5. A headless host runs for the same user on the same session bus: it has
