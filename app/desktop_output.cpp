@@ -28,8 +28,8 @@ std::vector<std::string> placeGivenFor(const WindowRunOptions& options) {
 }  // namespace
 
 DesktopOutput::DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, LiveProcess& process,
-                             WidgetSettings& settings, int startScale)
-    : EventPrintingListener(options.events),
+                             WidgetSettings& settings, int startScale, std::shared_ptr<const SnapshotVerdict> verdict)
+    : EventPrintingListener(options.events, std::move(verdict)),
       process_(process),
       windows_(
           WindowPlacement{cornerFromName(options.position).value_or(Corner::topRight), options.margin, 0,
@@ -37,7 +37,8 @@ DesktopOutput::DesktopOutput(const WindowRunOptions& options, const FontLibrary&
           settings, fonts, [this](const LivePicture& picture, int scale) { painted(picture, scale); },
           [this](WindowRegistry::Shown& shown) { return actionsFor(shown); }, placeGivenFor(options)),
       scale_(startScale),
-      application_(applicationEntries()) {}
+      application_(applicationEntries()),
+      notice_(TodayWidget::kDisplayName, TodayWidget::kKind, TodayWidget::kKind) {}
 
 DesktopOutput::~DesktopOutput() {
   if (scaleIdle_) g_source_remove(scaleIdle_);
@@ -76,13 +77,22 @@ void DesktopOutput::open(WidgetFamily family, bool byPerson) {
     if (shown->picture->view) shown->window->present();
     return;
   }
-  windows_.open(family, byPerson);
+  noteVerdict(windows_.open(family, byPerson));
   host_->addFamily(family);  // draws it, once the host has an entry
+}
+
+// A screen reader hears, after the widget's texts, why it shows no data.
+void DesktopOutput::noteVerdict(WindowRegistry::Shown& shown) {
+  shown.picture->note = [verdict = verdict_]() -> std::string {
+    if (!verdict) return {};
+    const std::string why = verdict->reason();
+    return why.empty() ? why : "The snapshot file was not used: " + why;
+  };
 }
 
 void DesktopOutput::add(WidgetFamily family) {
   if (windows_.find(family)) return;
-  windows_.open(family, true);
+  noteVerdict(windows_.open(family, true));
   host_->addFamily(family);
 }
 
@@ -111,6 +121,9 @@ void DesktopOutput::remove(WindowRegistry::Shown& shown) {
 void DesktopOutput::openApplication(guint32 time) {
   const AppLauncher::Outcome outcome = application_.launch(gdk_display_get_default(), time);
   opened(host_->now(), outcome.launched, outcome.reason);
+  // The click did nothing visible: say why, once per click.
+  if (!outcome.launched)
+    notice_.show(application_.installed() ? "Corvane could not be opened" : "Corvane is not installed", outcome.reason);
 }
 
 void DesktopOutput::showInstead(WindowRegistry::Shown& shown, WidgetFamily to) {

@@ -11,6 +11,7 @@
 #include "app/window_options.hpp"
 #include "app/window_registry.hpp"
 #include "platform/desktop/app_launcher.hpp"
+#include "platform/desktop/desktop_notice.hpp"
 #include "platform/desktop/scale_choice.hpp"
 #include "platform/live/live_process.hpp"
 #include "platform/live/widget_host.hpp"
@@ -20,8 +21,10 @@ namespace corvane {
 class DesktopOutput final : public EventPrintingListener {
  public:
   // `settings` (loaded) is kept current as a person changes the widgets.
+  // `verdict`: why the snapshot file gave no data, for --events and for
+  // the windows' accessible descriptions.
   DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, LiveProcess& process,
-                WidgetSettings& settings, int startScale);
+                WidgetSettings& settings, int startScale, std::shared_ptr<const SnapshotVerdict> verdict = nullptr);
   ~DesktopOutput() override;
   DesktopOutput(const DesktopOutput&) = delete;
   DesktopOutput& operator=(const DesktopOutput&) = delete;
@@ -45,12 +48,14 @@ class DesktopOutput final : public EventPrintingListener {
   void add(WidgetFamily family);
   void remove(WindowRegistry::Shown& shown);
   void openApplication(guint32 time);
+  void noteVerdict(WindowRegistry::Shown& shown);
 
   LiveProcess& process_;
   WidgetHost* host_ = nullptr;
   WindowRegistry windows_;
   ScaleChoice scale_;
   AppLauncher application_;
+  DesktopNotice notice_;  // what a click could not open, told to the person
   guint scaleIdle_ = 0;
   guint removeIdle_ = 0;
   WindowRegistry::Shown* removing_ = nullptr;  // closed at the next idle, out of its own menu

@@ -18,8 +18,8 @@ constexpr guint kRetryWriteMs = 5000;
 }  // namespace
 
 HeadlessOutput::HeadlessOutput(std::string folder, double interval, bool events, HostClock clock,
-                               const FontLibrary& fonts)
-    : EventPrintingListener(events),
+                               const FontLibrary& fonts, std::shared_ptr<const SnapshotVerdict> verdict)
+    : EventPrintingListener(events, std::move(verdict)),
       folder_(std::move(folder)),
       interval_(interval),
       clock_(std::move(clock)),

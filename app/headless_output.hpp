@@ -18,7 +18,9 @@ class HeadlessOutput final : public EventPrintingListener {
  public:
   // `interval`: host seconds between two pictures that differ only in their
   // relative texts. `fonts` must outlive this.
-  HeadlessOutput(std::string folder, double interval, bool events, HostClock clock, const FontLibrary& fonts);
+  // `verdict`: why the snapshot file gave no data, for --events.
+  HeadlessOutput(std::string folder, double interval, bool events, HostClock clock, const FontLibrary& fonts,
+                 std::shared_ptr<const SnapshotVerdict> verdict = nullptr);
   ~HeadlessOutput() override;
   HeadlessOutput(const HeadlessOutput&) = delete;
   HeadlessOutput& operator=(const HeadlessOutput&) = delete;

@@ -53,6 +53,8 @@ void EventPrintingListener::timelineReceived(Date now, const HostTimeline& timel
     out.key("date").real(e.date.sinceEpoch);
     if (timeline.policy.kind == TimelineReloadPolicy::Kind::after)
       out.key("reloadAfter").real(timeline.policy.date.sinceEpoch);
+    if (verdict_)
+      if (std::string why = verdict_->reason(); !why.empty()) out.key("noData").string(why);
     out.endObject();
     event(out.take());
   }

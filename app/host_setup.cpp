@@ -1,5 +1,8 @@
 #include "app/host_setup.hpp"
 
+#include <cerrno>
+#include <cstring>
+
 #include "app/exit_codes.hpp"
 #include "data/store.hpp"
 #include "platform/ui/text/time_format.hpp"
@@ -14,9 +17,18 @@ HostClock hostClockFor(const EnvironmentOptions& env, double speed) {
 }
 
 TodayConfiguration configurationFor(const std::string& snapshotFile, const EnvironmentOptions& env,
-                                    const HostClock& clock) {
+                                    const HostClock& clock, const std::shared_ptr<SnapshotVerdict>& verdict) {
   SnapshotSource snapshots = SnapshotSource::store();
-  if (!snapshotFile.empty()) snapshots.load = [file = snapshotFile] { return Store::loadFrom(file); };
+  snapshots.load = [file = snapshotFile, verdict] {
+    std::string why;
+    auto snapshot = file.empty() ? Store::load(&why) : Store::loadFrom(file, &why);
+    const std::string path = file.empty() ? Store::file().value_or(std::string()) : file;
+    // No file is the empty state before the application first writes one:
+    // nothing was rejected.
+    if (why == std::strerror(ENOENT)) why.clear();
+    if (verdict) verdict->set(why.empty() || path.empty() ? why : path + ": " + why);
+    return snapshot;
+  };
   if (env.now) snapshots.sample = [at = *env.now] { return Store::makeSample(at); };
   TodayConfiguration config = TodayWidget{}.body();
   config.provider = Provider(snapshots, clock.asClock());

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/entry_source.hpp"
+#include "app/host_events.hpp"
 #include "platform/host/host_clock.hpp"
 #include "platform/live/live_process.hpp"
 #include "platform/live/widget_host.hpp"
@@ -19,8 +20,9 @@ HostClock hostClockFor(const EnvironmentOptions& env, double speed);
 // The widget's configuration, its provider reading `snapshotFile` (none: the
 // user's) by the store's rules on `clock`; a pinned time also dates the
 // sample that previews show.
+// `verdict`, if given, is told at each read why the file gave no data.
 TodayConfiguration configurationFor(const std::string& snapshotFile, const EnvironmentOptions& env,
-                                    const HostClock& clock);
+                                    const HostClock& clock, const std::shared_ptr<SnapshotVerdict>& verdict = nullptr);
 
 // Has `process` reload whenever the snapshot file changes: `snapshotFile`,
 // or the user's. Throws CommandFailure (status 2) when it cannot be watched.

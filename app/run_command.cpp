@@ -71,10 +71,11 @@ void runHeadless(const RunOptions& o) {
   settings.environment = resolveEnvironment(o.env, families.front(), o.scale);
   settings.clock = hostClockFor(o.env, o.speed);
   // A missing or invalid snapshot file is an empty state, not an error.
-  TodayConfiguration config = configurationFor(o.snapshotFile, o.env, settings.clock);
+  const auto verdict = std::make_shared<SnapshotVerdict>();
+  TodayConfiguration config = configurationFor(o.snapshotFile, o.env, settings.clock, verdict);
 
   FontLibrary fonts;
-  HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts);
+  HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts, verdict);
   LiveProcess process;
   WidgetHost host(widgetSourceFor(config), settings, fonts, output);
   const auto faults = LiveProcess::reportFaultsTo(

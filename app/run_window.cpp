@@ -193,10 +193,11 @@ void runWindows(const WindowRunOptions& o) {
   HostSettings host;
   host.environment = resolveEnvironment(o.env, families.front(), monitorScale(o.monitor));
   host.clock = hostClockFor(o.env, o.speed);
-  TodayConfiguration config = configurationFor(o.snapshotFile, o.env, host.clock);
+  const auto verdict = std::make_shared<SnapshotVerdict>();
+  TodayConfiguration config = configurationFor(o.snapshotFile, o.env, host.clock, verdict);
 
   LiveProcess process;
-  DesktopOutput output(o, fonts, process, settings, int(host.environment.displayScale));
+  DesktopOutput output(o, fonts, process, settings, int(host.environment.displayScale), verdict);
   WidgetHost widgetHost(widgetSourceFor(config), host, fonts, output);
   output.attach(widgetHost);
   const auto faults =

@@ -21,7 +21,12 @@ void LivePicture::paint(cairo_t* cr, int scale) {
   if (painted_) painted_(*this, scale);
 }
 
-std::string LivePicture::description() const { return view ? readingOrderText(view->boxes()) : std::string(); }
+std::string LivePicture::description() const {
+  std::string text = view ? readingOrderText(view->boxes()) : std::string();
+  if (const std::string extra = note ? note() : std::string(); !extra.empty())
+    text += (text.empty() ? "" : "\n") + extra;
+  return text;
+}
 
 WindowRegistry::WindowRegistry(WindowPlacement first, WidgetSettings& settings, const FontLibrary& fonts,
                                LivePicture::Painted painted, ActionsFor actions, std::vector<std::string> placeGiven)

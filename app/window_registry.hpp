@@ -29,7 +29,8 @@ class LivePicture final : public WindowContent {
   LivePicture(WidgetFamily family, const FontLibrary& fonts, Painted painted)
       : family_(family), fonts_(fonts), painted_(std::move(painted)) {}
 
-  const LiveView* view = nullptr;  // none until the host has drawn the family
+  const LiveView* view = nullptr;     // none until the host has drawn the family
+  std::function<std::string()> note;  // said after the texts to a screen reader, if anything
 
   WidgetFamily widgetFamily() const { return family_; }
   void setFamily(WidgetFamily f) { family_ = f; }

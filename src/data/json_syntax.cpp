@@ -36,51 +36,52 @@ class Scanner {
   Scanner(std::string_view text, std::size_t maxDepth) : s_(text), maxDepth_(maxDepth) {}
 
   std::optional<JsonSyntaxError> run() {
-    std::vector<char> open;  // the containers around the current place: '{' or '['
-    bool wantValue = true;
     skipSpace();
-    while (true) {
-      if (wantValue) {
-        const char c = peek();
-        if (c == '{' || c == '[') {
-          if (open.size() >= maxDepth_) return fail("containers nested deeper than " + std::to_string(maxDepth_));
-          open.push_back(c);
-          ++i_;
-          skipSpace();
-          if (peek() == (c == '{' ? '}' : ']')) {
-            open.pop_back();
-            ++i_;
-            wantValue = false;
-          } else if (c == '{' && !member()) {
-            return error_;
-          }
-          continue;
-        }
-        if (!scalar()) return error_;
-        wantValue = false;
-        continue;
-      }
-      skipSpace();
-      if (open.empty()) {
-        if (i_ < s_.size()) return fail("expected the end of the text, found " + found());
-        return std::nullopt;
-      }
-      const char close = open.back() == '{' ? '}' : ']';
-      if (peek() == close) {
-        open.pop_back();
-        ++i_;
-      } else if (peek() == ',') {
-        ++i_;
-        skipSpace();
-        if (open.back() == '{' && !member()) return error_;
-        wantValue = true;
-      } else {
-        return fail(std::string("expected ',' or '") + close + "', found " + found());
-      }
-    }
+    while (!done_)
+      if (!(wantValue_ ? startValue() : endValue())) return error_;
+    return std::nullopt;
   }
 
  private:
+  // A value begins: a container opens (and may close at once), or a scalar.
+  bool startValue() {
+    const char c = peek();
+    wantValue_ = false;
+    if (c != '{' && c != '[') return scalar();
+    if (open_.size() >= maxDepth_) return (fail("containers nested deeper than " + std::to_string(maxDepth_)), false);
+    open_.push_back(c);
+    ++i_;
+    skipSpace();
+    if (peek() == (c == '{' ? '}' : ']')) {
+      open_.pop_back();
+      ++i_;
+      return true;
+    }
+    wantValue_ = true;
+    return c != '{' || member();
+  }
+
+  // After a value: the end of the text, of its container, or a comma.
+  bool endValue() {
+    skipSpace();
+    if (open_.empty()) {
+      if (i_ < s_.size()) return (fail("expected the end of the text, found " + found()), false);
+      done_ = true;
+      return true;
+    }
+    const char close = open_.back() == '{' ? '}' : ']';
+    if (peek() == close) {
+      open_.pop_back();
+      ++i_;
+      return true;
+    }
+    if (peek() != ',') return (fail(std::string("expected ',' or '") + close + "', found " + found()), false);
+    ++i_;
+    skipSpace();
+    wantValue_ = true;
+    return open_.back() != '{' || member();
+  }
+
   char peek() const { return i_ < s_.size() ? s_[i_] : '\0'; }
   void skipSpace() {
     while (i_ < s_.size() && isSpace(s_[i_])) ++i_;
@@ -200,6 +201,9 @@ class Scanner {
   std::string_view s_;
   std::size_t maxDepth_;
   std::size_t i_ = 0;
+  std::vector<char> open_;  // the containers around the current place: '{' or '['
+  bool wantValue_ = true;
+  bool done_ = false;
   std::optional<JsonSyntaxError> error_;
 };
 

@@ -40,7 +40,10 @@ std::optional<std::string> Store::file() {
   return fileIn(*home);
 }
 
-std::optional<Snapshot> Store::loadFrom(const std::string& path) {
+std::optional<Snapshot> Store::loadFrom(const std::string& path, std::string* why) {
+  std::string ignored;
+  std::string& reason = why ? *why : ignored;
+  reason.clear();
   // A writer that rewrites the file in place, or renames a new one over it,
   // may do so while it is read: the bytes then stop short or mix two
   // versions. Such a read is made again until one finds the file unchanged
@@ -59,13 +62,20 @@ std::optional<Snapshot> Store::loadFrom(const std::string& path) {
   auto pause = std::chrono::microseconds(500);
   for (;;) {
     FileRead read = readRegularFile(path, kMaxFileBytes);
-    if (!read.bytes) return std::nullopt;  // missing or not a regular file: nothing to wait for
+    if (!read.bytes) {  // missing or not a regular file: nothing to wait for
+      reason = read.reason;
+      return std::nullopt;
+    }
     const bool last = SteadyClock::now() >= deadline;
     if (!read.changed) {
       Decoded decoded = decodeSnapshot(*read.bytes, read.bytes->capacity());
       const bool recent = std::fabs(wallClockNow() - read.modified) < kMomentAgo;
-      if (decoded || last || !recent) return std::move(decoded.snapshot);  // the reason is dropped
+      if (decoded || last || !recent) {
+        if (!decoded) reason = decoded.error.describe();
+        return std::move(decoded.snapshot);
+      }
     } else if (last) {
+      reason = "the file kept changing while it was read";
       return std::nullopt;
     }
     std::this_thread::sleep_for(
@@ -74,10 +84,13 @@ std::optional<Snapshot> Store::loadFrom(const std::string& path) {
   }
 }
 
-std::optional<Snapshot> Store::load() {
+std::optional<Snapshot> Store::load(std::string* why) {
   auto path = file();
-  if (!path) return std::nullopt;
-  return loadFrom(*path);
+  if (!path) {
+    if (why) *why = "the user database has no home directory for this user";
+    return std::nullopt;
+  }
+  return loadFrom(*path, why);
 }
 
 Snapshot Store::makeSample(double at) {

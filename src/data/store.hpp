@@ -31,7 +31,9 @@ class Store {
   // not a regular file, invalid). Never fails towards its caller. A file that
   // changes while it is read, or is invalid just after being modified, is
   // read again until a read finds it unchanged (for half a second at most).
-  static std::optional<Snapshot> load();
+  // `why`, if given, is told why there is no snapshot ("PATH: RULE" for an
+  // invalid file, as check says it), or cleared.
+  static std::optional<Snapshot> load(std::string* why = nullptr);
 
   // The built-in sample, built once per process on first use.
   static Snapshot sample();
@@ -39,7 +41,7 @@ class Store {
   // The same steps as file() and load(), for a given home directory or path,
   // so tests and tools never touch the real home directory.
   static std::string fileIn(const std::string& home);
-  static std::optional<Snapshot> loadFrom(const std::string& path);
+  static std::optional<Snapshot> loadFrom(const std::string& path, std::string* why = nullptr);
 
   // The real user's home directory from the user database.
   static std::optional<std::string> homeDirectory();

@@ -6,7 +6,9 @@
 
 namespace corvane {
 
-SnapshotSource SnapshotSource::store() { return {&Store::load, &Store::sample}; }
+SnapshotSource SnapshotSource::store() {
+  return {[] { return Store::load(); }, &Store::sample};
+}
 
 Provider::Provider() : Provider(SnapshotSource::store(), wallClock()) {}
 

@@ -245,6 +245,30 @@ TEST(RunHeadless, RemovesWhatACrashedHostLeftAndKeepsThePicturesPermissions) {
   EXPECT_NE(readFile(picture), "an old picture");
 }
 
+// A rejected file is the empty state, silently; --events says why, as check
+// would, and stops saying it once the file is valid again.
+TEST(RunHeadless, EventsSayWhyTheSnapshotGaveNoData) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("out"));
+  const std::string snapshot = dir.write("snapshot.json", testing::withReplaced(R"(, "s": "off")", ""));
+  ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshot, "--now",
+                     std::to_string(kStart), "--events", "--family", "small"},
+                    noBus(dir), dir.file("stderr.txt"));
+  std::vector<std::string> seen;
+  const auto rejected = host.waitFor(R"("event":"timeline")", seen);
+  ASSERT_TRUE(rejected);
+  EXPECT_NE(rejected->find(R"("noData":")" + snapshot + R"(: accounts[1].plan[1]: missing key \"s\"")"),
+            std::string::npos)
+      << *rejected;
+  snapshotAged(dir, 60);
+  host.signal(SIGHUP);  // reload
+  const auto valid = host.waitFor(R"("event":"timeline")", seen);
+  ASSERT_TRUE(valid);
+  EXPECT_EQ(valid->find("noData"), std::string::npos) << *valid;
+  host.signal(SIGTERM);
+  EXPECT_EQ(host.wait(), 0);
+}
+
 // A file renamed over the snapshot, as a writer does it (--watch).
 void replace(const TempDir& dir, const std::string& path, const std::string& text) {
   const std::string next = dir.write("next.json", text);

@@ -77,8 +77,8 @@ Rect firstFreeSpot(const Rect& area, Size size, Corner corner, double margin, co
     if (!top) r.y = area.y + area.maxY() - r.maxY();
     return r;
   };
-  std::vector<Rect> others;
-  for (const Rect& t : taken) others.push_back(mirrored(t));
+  std::vector<Rect> others(taken.size());
+  std::transform(taken.begin(), taken.end(), others.begin(), mirrored);
   std::vector<double> xs{area.x + margin}, ys{area.y + margin};
   for (const Rect& t : others) {
     xs.push_back(t.maxX() + margin);
@@ -91,10 +91,9 @@ Rect firstFreeSpot(const Rect& area, Size size, Corner corner, double margin, co
     // Kept `margin` apart: the frame grown by the margin (less a hair, so
     // that frames exactly a margin apart pass) meets no other frame.
     const double m = std::max(0.0, margin - 0.5);
-    for (const Rect& t : others)
-      if (overlap(r.x - m, r.maxX() + m, t.x, t.maxX()) > 0 && overlap(r.y - m, r.maxY() + m, t.y, t.maxY()) > 0)
-        return false;
-    return true;
+    return std::ranges::none_of(others, [&](const Rect& t) {
+      return overlap(r.x - m, r.maxX() + m, t.x, t.maxX()) > 0 && overlap(r.y - m, r.maxY() + m, t.y, t.maxY()) > 0;
+    });
   };
   for (double y : ys)
     for (double x : xs)

@@ -6,10 +6,12 @@
 
 #include <cstring>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
-#include <initializer_list>
 #include <memory>
 #include <numbers>
+#include <string_view>
 #include <vector>
 
 namespace corvane::x11 {
@@ -86,9 +88,8 @@ namespace {
 bool sparesDesktopTransients(GtkWidget* window) {
   const char* name = gdk_x11_screen_get_window_manager_name(gtk_widget_get_screen(window));
   if (!name) return false;
-  for (const char* sparing : {"KWin", "Metacity (Marco)", "Mutter (Muffin)"})
-    if (std::strcmp(name, sparing) == 0) return true;
-  return false;
+  constexpr std::array<std::string_view, 3> kSparing{"KWin", "Metacity (Marco)", "Mutter (Muffin)"};
+  return std::ranges::find(kSparing, std::string_view(name)) != kSparing.end();
 }
 
 // The managed window of type DESKTOP that holds the point, else the first

@@ -262,7 +262,14 @@ wait "$widget" || status=$?
 [[ $(kept) == "large $x1 $y1;" ]] || fail "after removing the last widget: $(kept)"
 # A damaged file: said once, ignored, and the default widget opens.
 echo "medium here" >"$settings"
-export XDG_DATA_DIRS=$work/no-data  # Corvane not installed: a click says why, and nothing else
+# Corvane not installed: a click says why in a desktop notification, once
+# per click (each replacing the one before), and does nothing else.
+export XDG_DATA_DIRS=$work/no-data
+{ read -r bus_address; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+pids+=("$bus_pid")
+export DBUS_SESSION_BUS_ADDRESS=$bus_address
+gjs "$(dirname "$0")/notifications_standin.js" "$work/notices" 2>"$work/notices.err" & pids+=("$!")
+until_ok 10 grep -qx ready "$work/notices" || fail "the notification stand-in did not start: $(cat "$work/notices.err")"
 run_widget_default() {
   "$bin" run --snapshot "$snapshot" --now "$now" --speed 0.000001 --events >"$work/run.out" 2>"$work/run.err" &
   widget=$!; pids+=("$widget")
@@ -276,6 +283,14 @@ grep -qF "$settings: line 1: a place is two finite numbers; such lines are skipp
 xdotool mousemove --window "$wid" 100 100 click 1
 until_ok 5 grep -q '"event":"open".*"entry":null.*"reason":"Corvane is not installed' "$work/run.out" ||
   fail "a click without the application: $(grep open "$work/run.out")"
+notice='Corvane today|0|com.corvane.desktop.today|Corvane is not installed|Corvane is not installed (no com.corvane.desktop.desktop or corvane.desktop)'
+until_ok 5 grep -qxF "$notice" "$work/notices" || fail "no notification after the click: $(cat "$work/notices")"
+sleep 1  # not a double click
+xdotool mousemove --window "$wid" 100 100 click 1
+notices() { [[ $(grep -c 'is not installed' "$work/notices") == "$1" ]]; }
+until_ok 5 notices 2 || fail "a second click: $(cat "$work/notices")"
+grep -q '^Corvane today|1|' "$work/notices" || fail "the second notice did not replace the first: $(cat "$work/notices")"
+unset DBUS_SESSION_BUS_ADDRESS
 
 # 4b. Places that never surprise (Corvane is not installed here, so the
 #     menu starts at Reload). A widget another run adds goes to the first
