@@ -29,12 +29,11 @@ void DesktopNotice::show(const std::string& summary, const std::string& body) {
   g_variant_builder_add(&hints, "{sv}", "urgency", g_variant_new_byte(1));
   // The callback gets this object only while the call is not cancelled, and
   // the destructor cancels it.
-  g_dbus_connection_call(bus, "org.freedesktop.Notifications", "/org/freedesktop/Notifications",
-                         "org.freedesktop.Notifications", "Notify",
-                         g_variant_new("(susssasa{sv}i)", app_.c_str(), shown_, icon_.c_str(),
-                                       summary.c_str(), body.c_str(), nullptr, &hints, -1),
-                         G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, kTimeoutMs, pending_,
-                         &DesktopNotice::onSent, this);
+  g_dbus_connection_call(
+      bus, "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "Notify",
+      g_variant_new("(susssasa{sv}i)", app_.c_str(), shown_, icon_.c_str(), summary.c_str(), body.c_str(), nullptr,
+                    &hints, -1),
+      G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, kTimeoutMs, pending_, &DesktopNotice::onSent, this);
   g_object_unref(bus);
 }
 

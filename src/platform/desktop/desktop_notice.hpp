@@ -28,8 +28,8 @@ class DesktopNotice {
   static void onSent(GObject* bus, GAsyncResult* result, gpointer self);
 
   std::string app_, icon_, entry_;
-  guint32 shown_ = 0;                 // the id of the notice shown last, which the next replaces
-  GCancellable* pending_ = nullptr;   // the call under way; cancelled when this goes
+  guint32 shown_ = 0;                // the id of the notice shown last, which the next replaces
+  GCancellable* pending_ = nullptr;  // the call under way; cancelled when this goes
 };
 
 }  // namespace corvane
