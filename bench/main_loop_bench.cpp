@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/run_window.hpp"
+#include "app/window/run_window.hpp"
 #include "data/encode.hpp"
 #include "data/store.hpp"
 #include "support/file_io.hpp"

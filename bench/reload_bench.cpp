@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-#include "app/host_setup.hpp"
+#include "app/run/host_setup.hpp"
 #include "data/encode.hpp"
 #include "data/store.hpp"
 #include "platform/live/widget_host.hpp"

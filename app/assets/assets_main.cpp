@@ -15,15 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_reference.hpp"
-#include "app/command_line.hpp"
-#include "app/completions.hpp"
-#include "app/exit_codes.hpp"
-#include "app/icon_files.hpp"
-#include "app/manual_page.hpp"
-#include "app/run_window.hpp"
-#include "app/template_fill.hpp"
-#include "app/version.hpp"
+#include "app/assets/cli_reference.hpp"
+#include "app/assets/completions.hpp"
+#include "app/assets/icon_files.hpp"
+#include "app/assets/manual_page.hpp"
+#include "app/assets/template_fill.hpp"
+#include "app/cli/command_line.hpp"
+#include "app/cli/exit_codes.hpp"
+#include "app/cli/version.hpp"
 #include "data/store.hpp"
 #include "platform/desktop/placement.hpp"
 #include "platform/live/instance_lock.hpp"

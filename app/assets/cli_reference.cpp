@@ -1,4 +1,4 @@
-#include "app/cli_reference.hpp"
+#include "app/assets/cli_reference.hpp"
 
 #include <CLI/CLI.hpp>
 

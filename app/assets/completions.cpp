@@ -1,4 +1,4 @@
-#include "app/completions.hpp"
+#include "app/assets/completions.hpp"
 
 #include <algorithm>
 #include <cctype>

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/cli_reference.hpp"
+#include "app/assets/cli_reference.hpp"
 
 namespace corvane {
 

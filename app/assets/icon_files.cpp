@@ -1,4 +1,4 @@
-#include "app/icon_files.hpp"
+#include "app/assets/icon_files.hpp"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "app/manual_page.hpp"
+#include "app/assets/manual_page.hpp"
 
 #include <cctype>
 #include <cstdint>

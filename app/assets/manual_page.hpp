@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_reference.hpp"
+#include "app/assets/cli_reference.hpp"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "app/template_fill.hpp"
+#include "app/assets/template_fill.hpp"
 
 #include <algorithm>
 #include <cctype>

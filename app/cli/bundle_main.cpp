@@ -1,7 +1,7 @@
 // The host's side of WidgetBundle.main(): the stand-in host's front door is
 // the command line, which serves this bundle.
-#include "app/command_line.hpp"
-#include "app/window_program.hpp"
+#include "app/cli/command_line.hpp"
+#include "app/run/window_program.hpp"
 #include "timeline/today_widget.hpp"
 
 namespace corvane {

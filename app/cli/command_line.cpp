@@ -1,4 +1,4 @@
-#include "app/command_line.hpp"
+#include "app/cli/command_line.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -8,12 +8,13 @@
 #include <iostream>
 #include <memory>
 
-#include "app/data_commands.hpp"
-#include "app/exit_codes.hpp"
-#include "app/render_command.hpp"
-#include "app/run_command.hpp"
-#include "app/version.hpp"
-#include "app/view_commands.hpp"
+#include "app/cli/data_commands.hpp"
+#include "app/cli/exit_codes.hpp"
+#include "app/cli/render_command.hpp"
+#include "app/cli/version.hpp"
+#include "app/cli/view_commands.hpp"
+#include "app/gallery/gallery_command.hpp"
+#include "app/run/run_command.hpp"
 
 namespace corvane {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/window_options.hpp"
+#include "app/run/window_options.hpp"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "app/data_commands.hpp"
+#include "app/cli/data_commands.hpp"
 
 #include <glib-unix.h>
 
@@ -6,8 +6,8 @@
 #include <iostream>
 #include <memory>
 
-#include "app/entry_json.hpp"
-#include "app/exit_codes.hpp"
+#include "app/cli/entry_json.hpp"
+#include "app/cli/exit_codes.hpp"
 #include "data/decode.hpp"
 #include "data/encode.hpp"
 #include "data/store.hpp"

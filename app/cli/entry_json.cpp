@@ -1,4 +1,4 @@
-#include "app/entry_json.hpp"
+#include "app/cli/entry_json.hpp"
 
 #include "data/encode.hpp"
 

@@ -1,10 +1,10 @@
-#include "app/entry_source.hpp"
+#include "app/cli/entry_source.hpp"
 
-#include "app/data_commands.hpp"
+#include "app/cli/data_commands.hpp"
 
 #include <cstdlib>
-#include "app/exit_codes.hpp"
-#include "app/option_checks.hpp"
+#include "app/cli/exit_codes.hpp"
+#include "app/cli/option_checks.hpp"
 #include "data/store.hpp"
 #include "platform/host/host_runner.hpp"
 #include "platform/ui/text/time_format.hpp"

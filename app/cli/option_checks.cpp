@@ -1,4 +1,4 @@
-#include "app/option_checks.hpp"
+#include "app/cli/option_checks.hpp"
 
 #include <chrono>
 #include <cmath>

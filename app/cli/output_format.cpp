@@ -1,10 +1,10 @@
-#include "app/output_format.hpp"
+#include "app/cli/output_format.hpp"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 
-#include "app/exit_codes.hpp"
+#include "app/cli/exit_codes.hpp"
 
 namespace corvane {
 

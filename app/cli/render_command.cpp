@@ -1,13 +1,13 @@
-#include "app/render_command.hpp"
+#include "app/cli/render_command.hpp"
 
 #include <filesystem>
 #include <iostream>
 #include <memory>
 
-#include "app/entry_source.hpp"
-#include "app/exit_codes.hpp"
-#include "app/option_checks.hpp"
-#include "app/output_format.hpp"
+#include "app/cli/entry_source.hpp"
+#include "app/cli/exit_codes.hpp"
+#include "app/cli/option_checks.hpp"
+#include "app/cli/output_format.hpp"
 #include "platform/ui/paint/render.hpp"
 #include "platform/ui/text/pango_text.hpp"
 #include "support/file_io.hpp"

@@ -1,4 +1,4 @@
-#include "app/version.hpp"
+#include "app/cli/version.hpp"
 
 #include "corvane_version.h"
 

@@ -1,10 +1,10 @@
-#include "app/view_commands.hpp"
+#include "app/cli/view_commands.hpp"
 
 #include <iostream>
 #include <memory>
 
-#include "app/entry_json.hpp"
-#include "app/entry_source.hpp"
+#include "app/cli/entry_json.hpp"
+#include "app/cli/entry_source.hpp"
 #include "platform/ui/paint/render.hpp"
 #include "platform/ui/text/pango_text.hpp"
 #include "platform/ui/tree/tree_dump.hpp"

@@ -1,12 +1,13 @@
+#include "app/gallery/gallery_command.hpp"
+
 #include <iostream>
 #include <memory>
 
-#include "app/entry_source.hpp"
-#include "app/exit_codes.hpp"
-#include "app/gallery_sheet.hpp"
-#include "app/option_checks.hpp"
-#include "app/output_format.hpp"
-#include "app/render_command.hpp"
+#include "app/cli/entry_source.hpp"
+#include "app/cli/exit_codes.hpp"
+#include "app/cli/option_checks.hpp"
+#include "app/cli/output_format.hpp"
+#include "app/gallery/gallery_sheet.hpp"
 #include "data/store.hpp"
 #include "platform/ui/paint/render.hpp"
 #include "platform/ui/text/pango_text.hpp"

@@ -1,4 +1,4 @@
-#include "app/gallery_sheet.hpp"
+#include "app/gallery/gallery_sheet.hpp"
 
 #include <cairo-pdf.h>
 #include <glib.h>

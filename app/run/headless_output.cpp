@@ -1,4 +1,4 @@
-#include "app/headless_output.hpp"
+#include "app/run/headless_output.hpp"
 
 #include <cmath>
 #include <filesystem>

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/host_events.hpp"
+#include "app/run/host_events.hpp"
 #include "platform/live/widget_host.hpp"
 #include "platform/ui/text/gobject_ptr.hpp"
 

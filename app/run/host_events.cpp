@@ -1,4 +1,4 @@
-#include "app/host_events.hpp"
+#include "app/run/host_events.hpp"
 
 #include <iostream>
 

@@ -1,9 +1,9 @@
-#include "app/host_setup.hpp"
+#include "app/run/host_setup.hpp"
 
 #include <cerrno>
 #include <cstring>
 
-#include "app/exit_codes.hpp"
+#include "app/cli/exit_codes.hpp"
 #include "data/store.hpp"
 #include "platform/ui/text/time_format.hpp"
 #include "support/fault.hpp"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/entry_source.hpp"
-#include "app/host_events.hpp"
+#include "app/cli/entry_source.hpp"
+#include "app/run/host_events.hpp"
 #include "platform/host/host_clock.hpp"
 #include "platform/live/live_process.hpp"
 #include "platform/live/widget_host.hpp"

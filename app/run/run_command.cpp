@@ -1,4 +1,4 @@
-#include "app/run_command.hpp"
+#include "app/run/run_command.hpp"
 
 #include <malloc.h>
 #include <unistd.h>
@@ -12,13 +12,14 @@
 #include <memory>
 #include <span>
 
-#include "app/entry_source.hpp"
-#include "app/exit_codes.hpp"
-#include "app/headless_output.hpp"
-#include "app/host_setup.hpp"
-#include "app/option_checks.hpp"
+#include "app/cli/entry_source.hpp"
+#include "app/cli/exit_codes.hpp"
+#include "app/cli/option_checks.hpp"
+#include "app/run/headless_output.hpp"
+#include "app/run/host_setup.hpp"
 #include "data/store.hpp"
 #include "platform/live/command_channel.hpp"
+#include "platform/live/command_client.hpp"
 #include "platform/live/live_process.hpp"
 #include "support/file_io.hpp"
 #include "timeline/today_widget.hpp"

@@ -1,6 +1,6 @@
-#include "app/window_options.hpp"
+#include "app/run/window_options.hpp"
 
-#include "app/option_checks.hpp"
+#include "app/cli/option_checks.hpp"
 
 namespace corvane {
 

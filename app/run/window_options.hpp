@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/entry_source.hpp"
+#include "app/cli/entry_source.hpp"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "app/window_program.hpp"
+#include "app/run/window_program.hpp"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "app/exit_codes.hpp"
+#include "app/cli/exit_codes.hpp"
 
 #ifndef CORVANE_WINDOW_PROGRAM_RELATIVE
 #define CORVANE_WINDOW_PROGRAM_RELATIVE "../libexec/corvane-widget/corvane-widget-window"

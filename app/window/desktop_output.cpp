@@ -1,6 +1,6 @@
-#include "app/desktop_output.hpp"
+#include "app/window/desktop_output.hpp"
 
-#include "app/entry_source.hpp"
+#include "app/cli/entry_source.hpp"
 #include "support/fault.hpp"
 #include "timeline/today_widget.hpp"
 

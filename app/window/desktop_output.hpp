@@ -7,9 +7,9 @@
 
 #include <glib.h>
 
-#include "app/host_events.hpp"
-#include "app/window_options.hpp"
-#include "app/window_registry.hpp"
+#include "app/run/host_events.hpp"
+#include "app/run/window_options.hpp"
+#include "app/window/window_registry.hpp"
 #include "platform/desktop/app_launcher.hpp"
 #include "platform/desktop/desktop_notice.hpp"
 #include "platform/desktop/scale_choice.hpp"

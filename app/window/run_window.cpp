@@ -1,4 +1,4 @@
-#include "app/run_window.hpp"
+#include "app/window/run_window.hpp"
 
 #include <gtk/gtk.h>
 
@@ -13,9 +13,9 @@
 #include <iostream>
 #include <thread>
 
-#include "app/desktop_output.hpp"
-#include "app/exit_codes.hpp"
-#include "app/host_setup.hpp"
+#include "app/cli/exit_codes.hpp"
+#include "app/run/host_setup.hpp"
+#include "app/window/desktop_output.hpp"
 #include "platform/desktop/display_session.hpp"
 #include "platform/desktop/widget_settings.hpp"
 #include "platform/live/instance_lock.hpp"

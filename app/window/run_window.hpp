@@ -3,14 +3,9 @@
 // family, each kept current by the host. Only the window program links this
 // (and GTK); see app/window_program.hpp.
 
-#include "app/window_options.hpp"
+#include "app/run/window_options.hpp"
 
 namespace corvane {
-
-// The display went away while the widget showed and the program could not
-// start again to wait for it: the process ends with this status, so a
-// service manager knows to start it again.
-constexpr int kExitDisplayLost = 3;
 
 // The command line the window program was started with: it starts afresh
 // with it when the display goes away (GTK cannot open a display again).

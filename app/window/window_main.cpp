@@ -1,8 +1,8 @@
 // The window program: a windowed `run`, started by `corvane-widget run` in
 // its own place (the same process). It reads the same command line, so what
 // was accepted there means the same here.
-#include "app/command_line.hpp"
-#include "app/run_window.hpp"
+#include "app/cli/command_line.hpp"
+#include "app/window/run_window.hpp"
 #include "timeline/today_widget.hpp"
 
 int main(int argc, char** argv) {

@@ -85,10 +85,4 @@ class CommandChannel {
   std::vector<std::unique_ptr<Connection>> connections_;
 };
 
-// Tells every host running for this user: through each host's socket, and,
-// when no socket answered, through the session bus. Returns how many hosts
-// acknowledged; what the hosts that could not act said is added to `refused`.
-int tellRunning(const std::string& command, const std::string& argument = {},
-                std::vector<std::string>* refused = nullptr);
-
 }  // namespace corvane

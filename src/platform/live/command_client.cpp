@@ -1,3 +1,5 @@
+#include "platform/live/command_client.hpp"
+
 // The sending side of the host channel: what `reload` uses.
 #include <dirent.h>
 #include <sys/socket.h>

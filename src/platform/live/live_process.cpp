@@ -1,4 +1,5 @@
 #include "platform/live/live_process.hpp"
+#include "platform/live/command_client.hpp"
 
 #include <glib-unix.h>
 

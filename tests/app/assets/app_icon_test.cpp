@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/icon_files.hpp"
+#include "app/assets/icon_files.hpp"
 #include "views/palette.hpp"
 
 namespace corvane {

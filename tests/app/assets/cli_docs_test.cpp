@@ -6,10 +6,10 @@
 
 #include <stdexcept>
 
-#include "app/cli_reference.hpp"
-#include "app/completions.hpp"
-#include "app/manual_page.hpp"
-#include "app/template_fill.hpp"
+#include "app/assets/cli_reference.hpp"
+#include "app/assets/completions.hpp"
+#include "app/assets/manual_page.hpp"
+#include "app/assets/template_fill.hpp"
 
 namespace corvane {
 namespace {

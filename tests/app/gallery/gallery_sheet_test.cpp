@@ -2,7 +2,7 @@
 // family; variants come from the given snapshot; the layout keeps families in
 // columns and groups on pages; and a cell is what `render` draws.
 
-#include "app/gallery_sheet.hpp"
+#include "app/gallery/gallery_sheet.hpp"
 
 #include <gtest/gtest.h>
 

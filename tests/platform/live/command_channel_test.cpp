@@ -4,6 +4,7 @@
 // turns the main loop; no session bus is reachable.
 
 #include "platform/live/command_channel.hpp"
+#include "platform/live/command_client.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
