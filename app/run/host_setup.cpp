@@ -35,6 +35,18 @@ TodayConfiguration configurationFor(const std::string& snapshotFile, const Envir
   return config;
 }
 
+void serveUntilEnd(LiveProcess& process, WidgetHost& host, const EventPrintingListener& output,
+                   const std::string& snapshotFile, bool watch, const EnvironmentOptions& env,
+                   const std::function<void()>& ready) {
+  const auto faults = LiveProcess::reportFaultsTo(
+      [&output, &host](std::string_view where, std::string_view what) { output.fault(host.now(), where, what); });
+  process.onReload([&host] { return host.requestReload(); });
+  if (watch) watchSnapshot(process, snapshotFile);
+  followSystemTimeZone(process, host, env);
+  if (ready) ready();
+  process.run([&host] { host.start(); });
+}
+
 void watchSnapshot(LiveProcess& process, const std::string& snapshotFile) {
   std::string path = snapshotFile;
   if (path.empty()) {

@@ -2,6 +2,7 @@
 // What a running host is made of, the same for the headless host and the
 // windows: its clock and the widget's configuration reading the snapshot.
 
+#include <functional>
 #include <string>
 
 #include "app/cli/entry_source.hpp"
@@ -27,6 +28,16 @@ TodayConfiguration configurationFor(const std::string& snapshotFile, const Envir
 // Has `process` reload whenever the snapshot file changes: `snapshotFile`,
 // or the user's. Throws CommandFailure (status 2) when it cannot be watched.
 void watchSnapshot(LiveProcess& process, const std::string& snapshotFile);
+
+// What every run does around its host until the process ends, whatever its
+// output: faults contained in the loop's callbacks become the output's
+// events, reload requests and (with `watch`) changes of the snapshot file
+// reach the host, and the system's time zone is followed. `ready` adds what
+// the run's own output needs before the loop starts (the windows' commands
+// and first windows).
+void serveUntilEnd(LiveProcess& process, WidgetHost& host, const EventPrintingListener& output,
+                   const std::string& snapshotFile, bool watch, const EnvironmentOptions& env,
+                   const std::function<void()>& ready = {});
 
 // Unless the zone is pinned (--timezone, TZ), has `host` follow the
 // system's time zone: /etc/localtime is replaced when it is set

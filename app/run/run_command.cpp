@@ -79,12 +79,7 @@ void runHeadless(const RunOptions& o) {
   HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts, verdict);
   LiveProcess process;
   WidgetHost host(widgetSourceFor(config), settings, fonts, output);
-  const auto faults = LiveProcess::reportFaultsTo(
-      [&output, &host](std::string_view where, std::string_view what) { output.fault(host.now(), where, what); });
-  process.onReload([&host] { return host.requestReload(); });
-  if (o.watch) watchSnapshot(process, o.snapshotFile);
-  followSystemTimeZone(process, host, o.env);
-  process.run([&host] { host.start(); });
+  serveUntilEnd(process, host, output, o.snapshotFile, o.watch, o.env);
 }
 
 // Options that do nothing in the other mode are refused, not ignored.

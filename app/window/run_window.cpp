@@ -200,23 +200,17 @@ void runWindows(const WindowRunOptions& o) {
   DesktopOutput output(o, fonts, process, settings, int(host.environment.displayScale), verdict);
   WidgetHost widgetHost(widgetSourceFor(config), host, fonts, output);
   output.attach(widgetHost);
-  const auto faults =
-      LiveProcess::reportFaultsTo([&output, &widgetHost](std::string_view where, std::string_view what) {
-        output.fault(widgetHost.now(), where, what);
-      });
-  process.onReload([&widgetHost] { return widgetHost.requestReload(); });
-  if (o.watch) watchSnapshot(process, o.snapshotFile);
-  followSystemTimeZone(process, widgetHost, o.env);
-  process.addCommand(
-      "show",
-      [&output](const std::string& family) {
-        // Another run asked: a person's wish, kept for the next run.
-        if (isWindowFamily(family)) output.open(*familyFromName(family), true);
-      },
-      true);
-  for (WidgetFamily f : families) output.open(f);
-  gShown = [&output] { return output.families(); };
-  process.run([&widgetHost] { widgetHost.start(); });
+  serveUntilEnd(process, widgetHost, output, o.snapshotFile, o.watch, o.env, [&] {
+    process.addCommand(
+        "show",
+        [&output](const std::string& family) {
+          // Another run asked: a person's wish, kept for the next run.
+          if (isWindowFamily(family)) output.open(*familyFromName(family), true);
+        },
+        true);
+    for (WidgetFamily f : families) output.open(f);
+    gShown = [&output] { return output.families(); };
+  });
   gShown = nullptr;
 }
 
