@@ -1,9 +1,21 @@
 # Shared by xfce.sh and mate_cinnamon.sh; sourced, not run. What the X11
 # desktop tests ask of a window manager through EWMH and of the widget's
-# window. Expects $bin, $snapshot, $now, $work, the pids array, fail(), and
-# common.sh sourced; the checks look at $wid (the widget), $normal (a normal
+# window. Expects $bin, $snapshot, $now and common.sh sourced; gives $work (a
+# folder removed at exit), the pids array (killed at exit, last first) and
+# fail(); the checks look at $wid (the widget), $normal (a normal
 # window), $desktop (the desktop's window) and $corner_x/$corner_y (where the
 # widget belongs), as the script sets them.
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  local i
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 passed=0 failed=0
 # Runs a check: `check NAME COMMAND...`; the command prints why when it fails.

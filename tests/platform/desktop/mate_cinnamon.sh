@@ -22,17 +22,7 @@ began=$EPOCHREALTIME
 source "$(dirname "$0")/common.sh"
 require_tools Xvfb marco caja muffin nemo-desktop dbus-daemon xprop xwininfo xdotool wmctrl xmessage import compare convert
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  local i
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-source "$(dirname "$0")/ewmh_checks.sh"
+source "$(dirname "$0")/ewmh_checks.sh"  # also the work folder, cleanup and fail
 
 # Shown: mapped, in the normal state, not hidden, and on the screen as render
 # draws it (a strip of its header, away from the normal window).

@@ -29,17 +29,7 @@ if [[ -z $xfconfd ]]; then  # as require_tools does, for a program off the PATH
   echo "skipping: xfconfd is not installed (scripts/setup installs xfconf)"; exit 77
 fi
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  local i
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-source "$(dirname "$0")/ewmh_checks.sh"
+source "$(dirname "$0")/ewmh_checks.sh"  # also the work folder, cleanup and fail
 
 unshaped() { xwininfo -id "$wid" -shape | grep -q 'No window shape defined'; }
 shaped() { xwininfo -id "$wid" -shape | grep -q 'Window shape extents'; }
