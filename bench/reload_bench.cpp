@@ -12,10 +12,10 @@
 #include "app/run/host_setup.hpp"
 #include "data/encode.hpp"
 #include "data/store.hpp"
-#include "platform/live/widget_host.hpp"
+#include "kit/pinned.hpp"
+#include "platform/host/widget_host.hpp"
 #include "support/file_io.hpp"
-#include "support/pinned.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {
@@ -24,8 +24,8 @@ struct Counter final : HostListener {
   int answers = 0, kept = 0, replaced = 0;
   void timelineReceived(Date, const HostTimeline&) override { ++answers; }
   void entryUnchanged(Date) override { ++kept; }
-  void viewReplaced(WidgetFamily, const LiveView&) override { ++replaced; }
-  void viewChanged(WidgetFamily, const LiveView&, Rect) override {}
+  void layoutReplaced(WidgetFamily, const LiveLayout&) override { ++replaced; }
+  void layoutChanged(WidgetFamily, const LiveLayout&, Rect) override {}
 };
 
 // The sample written `age` seconds ago, with `dms` DMs.

@@ -5,10 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include "data/store.hpp"
+#include "kit/pinned.hpp"
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
-#include "support/pinned.hpp"
-#include "timeline/today_widget.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

@@ -5,11 +5,11 @@
 #include <benchmark/benchmark.h>
 
 #include "data/store.hpp"
-#include "platform/ui/paint/live_view.hpp"
+#include "kit/pinned.hpp"
+#include "platform/ui/paint/live_layout.hpp"
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
-#include "support/pinned.hpp"
-#include "timeline/today_widget.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {
@@ -24,20 +24,21 @@ void BM_Tick(benchmark::State& state) {
   Environment env = testing::pinnedEnvironment(family, now, 2);
   env.clock = [&now] { return Date{now}; };
   PangoTextMeasurer text(testing::sharedFonts());
-  LiveView view(compose(TodayContent{}(Entry{Date{now}, Store::makeSample(kAt)}), env), env, canvasFor(family), text);
-  CairoSurfacePtr picture = paintImage(view.boxes(), view.canvas(), 2, testing::sharedFonts());
+  LiveLayout layout(compose(TodayContent{}(Entry{Date{now}, Store::makeSample(kAt)}), env), env, canvasFor(family),
+                    text);
+  CairoSurfacePtr picture = paintImage(layout.boxes(), layout.canvas(), 2, testing::sharedFonts());
   CairoPtr cr(cairo_create(picture.get()));
   cairo_scale(cr.get(), 2, 2);
   for (auto _ : state) {
     // Every tick shows a new text: "6 sec", "7 sec", ... Within the first
     // hour, where the text changes each second, however many iterations run.
     now = now + 1 < kAt + 3600 ? now + 1 : kAt + 5;
-    if (auto damage = view.update()) view.repaint(cr.get(), *damage, testing::sharedFonts());
+    if (auto damage = layout.update()) layout.repaint(cr.get(), *damage, testing::sharedFonts());
     cairo_surface_flush(picture.get());
   }
 }
 
-// What a tick would cost without the live view: the tree built, laid out
+// What a tick would cost without the live layout: the tree built, laid out
 // and painted whole.
 void BM_FullRedraw(benchmark::State& state) {
   const WidgetFamily family = familyArg(state);

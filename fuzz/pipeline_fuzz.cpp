@@ -17,8 +17,8 @@
 #include <string_view>
 
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
-#include "timeline/today_widget.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
+#include "widget/today_widget.hpp"
 
 namespace {
 

@@ -24,8 +24,8 @@
 
 #include "platform/ui/paint/painter.hpp"
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
-#include "timeline/today_widget.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
+#include "widget/today_widget.hpp"
 
 namespace {
 

@@ -25,9 +25,9 @@
 #include "app/cli/version.hpp"
 #include "data/store.hpp"
 #include "platform/desktop/placement.hpp"
-#include "platform/live/instance_lock.hpp"
+#include "platform/process/instance_lock.hpp"
 #include "support/file_io.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

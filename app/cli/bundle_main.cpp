@@ -2,7 +2,7 @@
 // the command line, which serves this bundle.
 #include "app/cli/command_line.hpp"
 #include "app/run/window_program.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 

@@ -11,10 +11,10 @@
 #include "data/decode.hpp"
 #include "data/encode.hpp"
 #include "data/store.hpp"
-#include "platform/host/host_runner.hpp"
-#include "platform/live/file_watch.hpp"
+#include "platform/process/file_watch.hpp"
+#include "platform/protocol/host_runner.hpp"
 #include "support/file_io.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

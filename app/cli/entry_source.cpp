@@ -6,9 +6,9 @@
 #include "app/cli/exit_codes.hpp"
 #include "app/cli/option_checks.hpp"
 #include "data/store.hpp"
-#include "platform/host/host_runner.hpp"
+#include "platform/protocol/host_runner.hpp"
 #include "platform/ui/text/time_format.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 

@@ -9,9 +9,9 @@
 #include "app/cli/option_checks.hpp"
 #include "app/cli/output_format.hpp"
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 #include "support/file_io.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

@@ -6,9 +6,9 @@
 #include "app/cli/entry_json.hpp"
 #include "app/cli/entry_source.hpp"
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 #include "platform/ui/tree/tree_dump.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

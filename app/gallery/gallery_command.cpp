@@ -10,7 +10,7 @@
 #include "app/gallery/gallery_sheet.hpp"
 #include "data/store.hpp"
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 #include "platform/ui/text/time_format.hpp"
 #include "support/file_io.hpp"
 

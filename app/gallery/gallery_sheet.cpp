@@ -9,12 +9,12 @@
 #include <memory>
 #include <stdexcept>
 
-#include "platform/host/canvas.hpp"
+#include "platform/protocol/canvas.hpp"
 #include "platform/ui/paint/painter.hpp"
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
-#include "timeline/today_widget.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 #include "views/header.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/text/fonts.hpp"
-#include "platform/ui/text/gobject_ptr.hpp"
+#include "platform/ui/shaping/fonts.hpp"
+#include "platform/ui/shaping/gobject_ptr.hpp"
 #include "platform/ui/text/text_measure.hpp"
 #include "platform/ui/tree/environment.hpp"
 #include "timeline/entry.hpp"

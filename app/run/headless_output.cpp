@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "platform/live/timeout.hpp"
+#include "platform/process/timeout.hpp"
 #include "platform/ui/paint/render.hpp"
 #include "support/fault.hpp"
 #include "support/file_io.hpp"
@@ -34,31 +34,31 @@ std::string HeadlessOutput::picturePath(const std::string& folder, WidgetFamily 
   return (std::filesystem::path(folder) / ("widget-" + std::string(familyShortName(family)) + ".png")).string();
 }
 
-void HeadlessOutput::viewReplaced(WidgetFamily family, const LiveView& view) {
+void HeadlessOutput::layoutReplaced(WidgetFamily family, const LiveLayout& layout) {
   Picture& picture = pictures_[family];
   picture.owner = this;
   picture.family = family;
-  picture.view = &view;
+  picture.layout = &layout;
   if (picture.flushTimer) g_source_remove(picture.flushTimer);
   picture.flushTimer = 0;
   // A new entry: the whole picture is painted afresh, then written at once.
   // The old picture goes first, so two never take memory at the same time.
   picture.surface.reset();
-  picture.surface = paintImage(view.boxes(), view.canvas(), view.environment().displayScale, fonts_);
+  picture.surface = paintImage(layout.boxes(), layout.canvas(), layout.environment().displayScale, fonts_);
   picture.unpainted.reset();
   write(picture);
 }
 
-void HeadlessOutput::viewRemoved(WidgetFamily family) {
+void HeadlessOutput::layoutRemoved(WidgetFamily family) {
   auto it = pictures_.find(family);
   if (it == pictures_.end()) return;
   if (it->second.flushTimer) g_source_remove(it->second.flushTimer);
   pictures_.erase(it);
 }
 
-void HeadlessOutput::viewChanged(WidgetFamily family, const LiveView& view, Rect damage) {
+void HeadlessOutput::layoutChanged(WidgetFamily family, const LiveLayout& layout, Rect damage) {
   auto it = pictures_.find(family);
-  if (it == pictures_.end() || it->second.view != &view) return;
+  if (it == pictures_.end() || it->second.layout != &layout) return;
   Picture& picture = it->second;
   picture.unpainted = unite(picture.unpainted, damage);
   if (picture.unwritten) {
@@ -94,16 +94,16 @@ gboolean HeadlessOutput::onFlush(gpointer p) {
 }
 
 void HeadlessOutput::write(Picture& picture) {
-  const LiveView& view = *picture.view;
+  const LiveLayout& layout = *picture.layout;
   // A placeholder is never written: whatever shows the files would show it
   // as data. The first entry (or no data, when the provider fails) comes soon.
-  if (view.environment().redacted) return;
+  if (layout.environment().redacted) return;
   const WidgetFamily family = picture.family;
   if (picture.unpainted) {
     CairoPtr cr(cairo_create(picture.surface.get()));
-    const double scale = view.environment().displayScale;
+    const double scale = layout.environment().displayScale;
     cairo_scale(cr.get(), scale, scale);
-    view.repaint(cr.get(), *picture.unpainted, fonts_);
+    layout.repaint(cr.get(), *picture.unpainted, fonts_);
     cairo_surface_flush(picture.surface.get());
     picture.unpainted.reset();
   }
@@ -122,7 +122,7 @@ void HeadlessOutput::write(Picture& picture) {
   picture.unwritten = false;
   const Date now = clock_.now();
   picture.lastWritten = now;
-  drawn(now, family, view);
+  drawn(now, family, layout);
 }
 
 }  // namespace corvane

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/run/host_events.hpp"
-#include "platform/live/widget_host.hpp"
-#include "platform/ui/text/gobject_ptr.hpp"
+#include "platform/host/widget_host.hpp"
+#include "platform/ui/shaping/gobject_ptr.hpp"
 
 namespace corvane {
 
@@ -28,15 +28,15 @@ class HeadlessOutput final : public EventPrintingListener {
   // Where the picture of `family` is kept in `folder`.
   static std::string picturePath(const std::string& folder, WidgetFamily family);
 
-  void viewReplaced(WidgetFamily family, const LiveView& view) override;
-  void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) override;
-  void viewRemoved(WidgetFamily family) override;
+  void layoutReplaced(WidgetFamily family, const LiveLayout& layout) override;
+  void layoutChanged(WidgetFamily family, const LiveLayout& layout, Rect damage) override;
+  void layoutRemoved(WidgetFamily family) override;
 
  private:
   struct Picture {
     HeadlessOutput* owner = nullptr;
     WidgetFamily family{};
-    const LiveView* view = nullptr;
+    const LiveLayout* layout = nullptr;
     guint flushTimer = 0;  // a change waits for the end of the interval
     CairoSurfacePtr surface;
     std::optional<Rect> unpainted;  // changed since the last paint

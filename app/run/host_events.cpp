@@ -60,12 +60,12 @@ void EventPrintingListener::timelineReceived(Date now, const HostTimeline& timel
   }
 }
 
-void EventPrintingListener::drawn(Date now, WidgetFamily family, const LiveView& view) const {
+void EventPrintingListener::drawn(Date now, WidgetFamily family, const LiveLayout& layout) const {
   if (!events_) return;
   JsonWriter out;
   out.beginObject().key("event").string("draw").key("now").real(now.sinceEpoch);
   out.key("family").string(familyShortName(family)).key("freshness");
-  if (auto line = view.textOfView(Updated::name))
+  if (auto line = layout.textOfView(Updated::name))
     out.string(*line);
   else
     out.null();

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/live/widget_host.hpp"
+#include "platform/host/widget_host.hpp"
 
 namespace corvane {
 
@@ -53,7 +53,7 @@ class EventPrintingListener : public HostListener {
  protected:
   // A picture of `family` was produced (written, or painted in a window):
   // its freshness line as drawn, or null when the layout has none.
-  void drawn(Date now, WidgetFamily family, const LiveView& view) const;
+  void drawn(Date now, WidgetFamily family, const LiveLayout& layout) const;
 
  private:
   void event(const std::string& line) const;

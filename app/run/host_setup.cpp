@@ -35,10 +35,10 @@ TodayConfiguration configurationFor(const std::string& snapshotFile, const Envir
   return config;
 }
 
-void serveUntilEnd(LiveProcess& process, WidgetHost& host, const EventPrintingListener& output,
+void serveUntilEnd(HostProcess& process, WidgetHost& host, const EventPrintingListener& output,
                    const std::string& snapshotFile, bool watch, const EnvironmentOptions& env,
                    const std::function<void()>& ready) {
-  const auto faults = LiveProcess::reportFaultsTo(
+  const auto faults = HostProcess::reportFaultsTo(
       [&output, &host](std::string_view where, std::string_view what) { output.fault(host.now(), where, what); });
   process.onReload([&host] { return host.requestReload(); });
   if (watch) watchSnapshot(process, snapshotFile);
@@ -47,7 +47,7 @@ void serveUntilEnd(LiveProcess& process, WidgetHost& host, const EventPrintingLi
   process.run([&host] { host.start(); });
 }
 
-void watchSnapshot(LiveProcess& process, const std::string& snapshotFile) {
+void watchSnapshot(HostProcess& process, const std::string& snapshotFile) {
   std::string path = snapshotFile;
   if (path.empty()) {
     auto file = Store::file();
@@ -61,7 +61,7 @@ void watchSnapshot(LiveProcess& process, const std::string& snapshotFile) {
   }
 }
 
-void followSystemTimeZone(LiveProcess& process, WidgetHost& host, const EnvironmentOptions& env,
+void followSystemTimeZone(HostProcess& process, WidgetHost& host, const EnvironmentOptions& env,
                           const std::string& link) {
   if (timeZonePinned(env)) return;
   try {

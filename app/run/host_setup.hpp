@@ -7,10 +7,10 @@
 
 #include "app/cli/entry_source.hpp"
 #include "app/run/host_events.hpp"
-#include "platform/host/host_clock.hpp"
-#include "platform/live/live_process.hpp"
-#include "platform/live/widget_host.hpp"
-#include "timeline/today_widget.hpp"
+#include "platform/host/widget_host.hpp"
+#include "platform/process/host_process.hpp"
+#include "platform/protocol/host_clock.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 
@@ -27,7 +27,7 @@ TodayConfiguration configurationFor(const std::string& snapshotFile, const Envir
 
 // Has `process` reload whenever the snapshot file changes: `snapshotFile`,
 // or the user's. Throws CommandFailure (status 2) when it cannot be watched.
-void watchSnapshot(LiveProcess& process, const std::string& snapshotFile);
+void watchSnapshot(HostProcess& process, const std::string& snapshotFile);
 
 // What every run does around its host until the process ends, whatever its
 // output: faults contained in the loop's callbacks become the output's
@@ -35,14 +35,14 @@ void watchSnapshot(LiveProcess& process, const std::string& snapshotFile);
 // reach the host, and the system's time zone is followed. `ready` adds what
 // the run's own output needs before the loop starts (the windows' commands
 // and first windows).
-void serveUntilEnd(LiveProcess& process, WidgetHost& host, const EventPrintingListener& output,
+void serveUntilEnd(HostProcess& process, WidgetHost& host, const EventPrintingListener& output,
                    const std::string& snapshotFile, bool watch, const EnvironmentOptions& env,
                    const std::function<void()>& ready = {});
 
 // Unless the zone is pinned (--timezone, TZ), has `host` follow the
 // system's time zone: /etc/localtime is replaced when it is set
 // (timedatectl, a desktop's settings), and read again then.
-void followSystemTimeZone(LiveProcess& process, WidgetHost& host, const EnvironmentOptions& env,
+void followSystemTimeZone(HostProcess& process, WidgetHost& host, const EnvironmentOptions& env,
                           const std::string& link = "/etc/localtime");
 
 }  // namespace corvane

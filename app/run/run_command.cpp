@@ -18,11 +18,11 @@
 #include "app/run/headless_output.hpp"
 #include "app/run/host_setup.hpp"
 #include "data/store.hpp"
-#include "platform/live/command_channel.hpp"
-#include "platform/live/command_client.hpp"
-#include "platform/live/live_process.hpp"
+#include "platform/process/command_channel.hpp"
+#include "platform/process/command_client.hpp"
+#include "platform/process/host_process.hpp"
 #include "support/file_io.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {
@@ -77,7 +77,7 @@ void runHeadless(const RunOptions& o) {
 
   FontLibrary fonts;
   HeadlessOutput output(o.out, o.interval, o.events, settings.clock, fonts, verdict);
-  LiveProcess process;
+  HostProcess process;
   WidgetHost host(widgetSourceFor(config), settings, fonts, output);
   serveUntilEnd(process, host, output, o.snapshotFile, o.watch, o.env);
 }

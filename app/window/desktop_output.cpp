@@ -2,7 +2,7 @@
 
 #include "app/cli/entry_source.hpp"
 #include "support/fault.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {
@@ -27,14 +27,14 @@ std::vector<std::string> placeGivenFor(const WindowRunOptions& options) {
 
 }  // namespace
 
-DesktopOutput::DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, LiveProcess& process,
+DesktopOutput::DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, HostProcess& process,
                              WidgetSettings& settings, int startScale, std::shared_ptr<const SnapshotVerdict> verdict)
     : EventPrintingListener(options.events, std::move(verdict)),
       process_(process),
       windows_(
           WindowPlacement{cornerFromName(options.position).value_or(Corner::topRight), options.margin, 0,
                           options.monitor, std::nullopt},
-          settings, fonts, [this](const LivePicture& picture, int scale) { painted(picture, scale); },
+          settings, fonts, [this](const FamilyContent& content, int scale) { painted(content, scale); },
           [this](WindowRegistry::Shown& shown) { return actionsFor(shown); }, placeGivenFor(options)),
       scale_(startScale),
       application_(applicationEntries()),
@@ -74,7 +74,7 @@ WindowActions DesktopOutput::actionsFor(WindowRegistry::Shown& shown) {
 
 void DesktopOutput::open(WidgetFamily family, bool byPerson) {
   if (WindowRegistry::Shown* shown = windows_.find(family)) {
-    if (shown->picture->view) shown->window->present();
+    if (shown->content->layout) shown->window->present();
     return;
   }
   noteVerdict(windows_.open(family, byPerson));
@@ -83,7 +83,7 @@ void DesktopOutput::open(WidgetFamily family, bool byPerson) {
 
 // A screen reader hears, after the widget's texts, why it shows no data.
 void DesktopOutput::noteVerdict(WindowRegistry::Shown& shown) {
-  shown.picture->note = [verdict = verdict_]() -> std::string {
+  shown.content->note = [verdict = verdict_]() -> std::string {
     if (!verdict) return {};
     const std::string why = verdict->reason();
     return why.empty() ? why : "The snapshot file was not used: " + why;
@@ -107,8 +107,8 @@ void DesktopOutput::remove(WindowRegistry::Shown& shown) {
         out->removeIdle_ = 0;
         contained("removing a widget", [out] {
           WindowRegistry::Shown& gone = *std::exchange(out->removing_, nullptr);
-          const WidgetFamily family = gone.picture->widgetFamily();
-          if (auto changed = out->scale_.forget(gone.picture.get())) out->host_->setDisplayScale(*changed);
+          const WidgetFamily family = gone.content->widgetFamily();
+          if (auto changed = out->scale_.forget(gone.content.get())) out->host_->setDisplayScale(*changed);
           out->windows_.close(gone);
           out->host_->removeFamily(family);
           if (out->windows_.empty()) out->process_.quit();  // the last widget removed
@@ -127,41 +127,41 @@ void DesktopOutput::openApplication(guint32 time) {
 }
 
 void DesktopOutput::showInstead(WindowRegistry::Shown& shown, WidgetFamily to) {
-  const WidgetFamily from = shown.picture->widgetFamily();
+  const WidgetFamily from = shown.content->widgetFamily();
   if (from == to || windows_.find(to)) return;
   host_->removeFamily(from);
   windows_.showInstead(shown, to);
   // The window's scale is counted again at its next paint, as the new family's.
-  if (auto changed = scale_.forget(shown.picture.get())) host_->setDisplayScale(*changed);
-  host_->addFamily(to);  // draws the new view
+  if (auto changed = scale_.forget(shown.content.get())) host_->setDisplayScale(*changed);
+  host_->addFamily(to);  // draws the new layout
 }
 
-void DesktopOutput::viewReplaced(WidgetFamily family, const LiveView& view) {
+void DesktopOutput::layoutReplaced(WidgetFamily family, const LiveLayout& layout) {
   WindowRegistry::Shown* shown = windows_.find(family);
   if (!shown) return;
-  const bool first = !shown->picture->view;
-  shown->picture->view = &view;
+  const bool first = !shown->content->layout;
+  shown->content->layout = &layout;
   shown->window->contentChanged();
   if (first) shown->window->present();
 }
 
-void DesktopOutput::viewChanged(WidgetFamily family, const LiveView& view, Rect damage) {
+void DesktopOutput::layoutChanged(WidgetFamily family, const LiveLayout& layout, Rect damage) {
   WindowRegistry::Shown* shown = windows_.find(family);
   if (!shown) return;
-  shown->picture->view = &view;
+  shown->content->layout = &layout;
   shown->window->contentChanged(damage);
 }
 
-void DesktopOutput::viewRemoved(WidgetFamily family) {
-  if (WindowRegistry::Shown* shown = windows_.find(family)) shown->picture->view = nullptr;
+void DesktopOutput::layoutRemoved(WidgetFamily family) {
+  if (WindowRegistry::Shown* shown = windows_.find(family)) shown->content->layout = nullptr;
 }
 
 // Every paint: the --events line, and the scale the window was drawn at.
 // A window drawn at another scale than the views are laid out for has them
 // laid out again, after this paint (which shows the old layout scaled).
-void DesktopOutput::painted(const LivePicture& picture, int scale) {
-  if (picture.view) drawn(host_->now(), picture.widgetFamily(), *picture.view);
-  if (!scale_.seen(&picture, scale) || scaleIdle_) return;
+void DesktopOutput::painted(const FamilyContent& content, int scale) {
+  if (content.layout) drawn(host_->now(), content.widgetFamily(), *content.layout);
+  if (!scale_.seen(&content, scale) || scaleIdle_) return;
   scaleIdle_ = g_idle_add(
       +[](gpointer self) -> gboolean {
         auto* out = static_cast<DesktopOutput*>(self);

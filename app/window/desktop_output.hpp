@@ -1,5 +1,5 @@
 #pragma once
-// What a windowed run does with the host's views: each family in a window
+// What a windowed run does with the host's layouts: each family in a window
 // of its own (the registry), laid out at the scale the windows are drawn
 // at (the scale choice), every event printed with --events; and what the
 // windows' menus and clicks ask: open the application, another size,
@@ -13,8 +13,8 @@
 #include "platform/desktop/app_launcher.hpp"
 #include "platform/desktop/desktop_notice.hpp"
 #include "platform/desktop/scale_choice.hpp"
-#include "platform/live/live_process.hpp"
-#include "platform/live/widget_host.hpp"
+#include "platform/host/widget_host.hpp"
+#include "platform/process/host_process.hpp"
 
 namespace corvane {
 
@@ -23,7 +23,7 @@ class DesktopOutput final : public EventPrintingListener {
   // `settings` (loaded) is kept current as a person changes the widgets.
   // `verdict`: why the snapshot file gave no data, for --events and for
   // the windows' accessible descriptions.
-  DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, LiveProcess& process,
+  DesktopOutput(const WindowRunOptions& options, const FontLibrary& fonts, HostProcess& process,
                 WidgetSettings& settings, int startScale, std::shared_ptr<const SnapshotVerdict> verdict = nullptr);
   ~DesktopOutput() override;
   DesktopOutput(const DesktopOutput&) = delete;
@@ -31,26 +31,26 @@ class DesktopOutput final : public EventPrintingListener {
 
   // The host that feeds the windows; before open().
   void attach(WidgetHost& host) { host_ = &host; }
-  // Opens the window of `family` (shown once its first view is drawn), or
+  // Opens the window of `family` (shown once its first layout is drawn), or
   // shows the open one again.
   void open(WidgetFamily family, bool byPerson = false);
   // The families shown now.
   std::vector<std::string> families() const { return windows_.families(); }
 
-  void viewReplaced(WidgetFamily family, const LiveView& view) override;
-  void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) override;
-  void viewRemoved(WidgetFamily family) override;
+  void layoutReplaced(WidgetFamily family, const LiveLayout& layout) override;
+  void layoutChanged(WidgetFamily family, const LiveLayout& layout, Rect damage) override;
+  void layoutRemoved(WidgetFamily family) override;
 
  private:
   WindowActions actionsFor(WindowRegistry::Shown& shown);
-  void painted(const LivePicture& picture, int scale);
+  void painted(const FamilyContent& content, int scale);
   void showInstead(WindowRegistry::Shown& shown, WidgetFamily to);
   void add(WidgetFamily family);
   void remove(WindowRegistry::Shown& shown);
   void openApplication(guint32 time);
   void noteVerdict(WindowRegistry::Shown& shown);
 
-  LiveProcess& process_;
+  HostProcess& process_;
   WidgetHost* host_ = nullptr;
   WindowRegistry windows_;
   ScaleChoice scale_;

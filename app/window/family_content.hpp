@@ -1,5 +1,5 @@
 #pragma once
-// What a window shows: a family's live view, painted by the widget's own
+// What a window shows: a family's live layout, painted by the widget's own
 // painter, and its texts for screen readers.
 
 #include <functional>
@@ -7,21 +7,21 @@
 #include <string_view>
 
 #include "platform/desktop/widget_window.hpp"
-#include "platform/ui/paint/live_view.hpp"
+#include "platform/ui/paint/live_layout.hpp"
 
 namespace corvane {
 
-// A family's live view as a window shows it. GTK clips each paint to the
+// A family's live layout as a window shows it. GTK clips each paint to the
 // region that changed, so a ticking text repaints only its own pixels.
-class LivePicture final : public WindowContent {
+class FamilyContent final : public WindowContent {
  public:
   // `painted` is told of every paint, with the family shown then.
-  using Painted = std::function<void(const LivePicture&, int scale)>;
-  LivePicture(WidgetFamily family, const FontLibrary& fonts, Painted painted)
+  using Painted = std::function<void(const FamilyContent&, int scale)>;
+  FamilyContent(WidgetFamily family, const FontLibrary& fonts, Painted painted)
       : family_(family), fonts_(fonts), painted_(std::move(painted)) {}
 
-  const LiveView* view = nullptr;     // none until the host has drawn the family
-  std::function<std::string()> note;  // said after the texts to a screen reader, if anything
+  const LiveLayout* layout = nullptr;  // none until the host has drawn the family
+  std::function<std::string()> note;   // said after the texts to a screen reader, if anything
 
   WidgetFamily widgetFamily() const { return family_; }
   void setFamily(WidgetFamily f) { family_ = f; }

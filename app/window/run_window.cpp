@@ -18,10 +18,10 @@
 #include "app/window/desktop_output.hpp"
 #include "platform/desktop/display_session.hpp"
 #include "platform/desktop/widget_settings.hpp"
-#include "platform/live/instance_lock.hpp"
-#include "platform/live/live_process.hpp"
-#include "platform/live/widget_host.hpp"
-#include "timeline/today_widget.hpp"
+#include "platform/host/widget_host.hpp"
+#include "platform/process/host_process.hpp"
+#include "platform/process/instance_lock.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {
@@ -92,11 +92,11 @@ bool handedOver(InstanceLock& lock, const std::vector<std::string>& names) {
   if (lock.reason()) {
     // No lock to be had: a process already running, if any, is asked once.
     std::cerr << "corvane-widget: no instance lock (" << *lock.reason() << ")\n";
-    return LiveProcess::handOver("show", names).empty();
+    return HostProcess::handOver("show", names).empty();
   }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kHandOverPatience);
   while (!lock.held()) {
-    if (LiveProcess::handOver("show", names).empty()) return true;
+    if (HostProcess::handOver("show", names).empty()) return true;
     if (std::chrono::steady_clock::now() >= deadline)
       throw CommandFailure(kExitUsage, "another widget process is starting but did not answer within " +
                                            std::to_string(int(kHandOverPatience)) + " s");
@@ -196,7 +196,7 @@ void runWindows(const WindowRunOptions& o) {
   const auto verdict = std::make_shared<SnapshotVerdict>();
   TodayConfiguration config = configurationFor(o.snapshotFile, o.env, host.clock, verdict);
 
-  LiveProcess process;
+  HostProcess process;
   DesktopOutput output(o, fonts, process, settings, int(host.environment.displayScale), verdict);
   WidgetHost widgetHost(widgetSourceFor(config), host, fonts, output);
   output.attach(widgetHost);

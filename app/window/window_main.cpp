@@ -3,7 +3,7 @@
 // was accepted there means the same here.
 #include "app/cli/command_line.hpp"
 #include "app/window/run_window.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 int main(int argc, char** argv) {
   corvane::rememberCommandLine(argv);

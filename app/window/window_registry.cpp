@@ -6,7 +6,7 @@
 namespace corvane {
 
 WindowRegistry::WindowRegistry(WindowPlacement first, WidgetSettings& settings, const FontLibrary& fonts,
-                               LivePicture::Painted painted, ActionsFor actions, std::vector<std::string> placeGiven)
+                               FamilyContent::Painted painted, ActionsFor actions, std::vector<std::string> placeGiven)
     : first_(first),
       placeGiven_(std::move(placeGiven)),
       settings_(settings),
@@ -22,14 +22,14 @@ WindowRegistry::WindowRegistry(WindowPlacement first, WidgetSettings& settings, 
 
 WindowRegistry::Shown* WindowRegistry::find(WidgetFamily family) {
   for (auto& s : windows_)
-    if (s->picture->widgetFamily() == family) return s.get();
+    if (s->content->widgetFamily() == family) return s.get();
   return nullptr;
 }
 
 WindowRegistry::Shown& WindowRegistry::open(WidgetFamily family, bool byPerson) {
   windows_.push_back(std::make_unique<Shown>());
   Shown& s = *windows_.back();
-  s.picture = std::make_unique<LivePicture>(family, fonts_, painted_);
+  s.content = std::make_unique<FamilyContent>(family, fonts_, painted_);
   const std::string_view name = familyShortName(family);
   const bool given = std::find(placeGiven_.begin(), placeGiven_.end(), name) != placeGiven_.end();
   s.dragged = given ? std::nullopt : settings_.place(name);
@@ -39,10 +39,10 @@ WindowRegistry::Shown& WindowRegistry::open(WidgetFamily family, bool byPerson) 
   placement.dragged = s.dragged;
   // A layer surface, which the compositor places, lines up along the edge.
   for (const auto& other : windows_)
-    if (other.get() != &s) placement.offset += other->picture->size().width + first_.margin;
+    if (other.get() != &s) placement.offset += other->content->size().width + first_.margin;
   WindowActions actions = actions_(s);
   actions.taken = [this, &s] { return takenFor(s); };
-  s.window = std::make_unique<WidgetWindow>(*s.picture, placement, std::move(actions));
+  s.window = std::make_unique<WidgetWindow>(*s.content, placement, std::move(actions));
   s.window->setLocked(s.locked);
   if (byPerson) keep();
   return s;
@@ -81,9 +81,9 @@ void WindowRegistry::lock(Shown& shown, bool locked) {
 }
 
 bool WindowRegistry::showInstead(Shown& shown, WidgetFamily to) {
-  if (shown.picture->widgetFamily() == to || find(to)) return false;
-  shown.picture->view = nullptr;
-  shown.picture->setFamily(to);
+  if (shown.content->widgetFamily() == to || find(to)) return false;
+  shown.content->layout = nullptr;
+  shown.content->setFamily(to);
   shown.window->familyChanged();
   respace();  // a grown widget pushes its neighbours along; a shrunk one lets them close up
   keep();
@@ -107,7 +107,7 @@ void WindowRegistry::close(Shown& shown) {
 
 std::vector<std::string> WindowRegistry::families() const {
   std::vector<std::string> names;
-  for (const auto& s : windows_) names.emplace_back(s->picture->family());
+  for (const auto& s : windows_) names.emplace_back(s->content->family());
   return names;
 }
 
@@ -115,7 +115,7 @@ void WindowRegistry::keep() {
   std::vector<WidgetSetting> widgets;
   widgets.reserve(windows_.size());
   for (const auto& s : windows_)
-    widgets.push_back({std::string(s->picture->family()), s->dragged ? s->dragged : s->keptAside, s->locked});
+    widgets.push_back({std::string(s->content->family()), s->dragged ? s->dragged : s->keptAside, s->locked});
   if (auto error = settings_.saveLater(std::move(widgets), writer_); error && !keepErrorReported_) {
     std::cerr << "corvane-widget: cannot keep the widgets' settings in " << settings_.path() << ": " << *error << '\n';
     keepErrorReported_ = true;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window/live_picture.hpp"
+#include "app/window/family_content.hpp"
 #include "platform/desktop/placement.hpp"
 #include "platform/desktop/widget_settings.hpp"
 #include "platform/desktop/widget_window.hpp"
@@ -23,7 +23,7 @@ namespace corvane {
 class WindowRegistry {
  public:
   struct Shown {
-    std::unique_ptr<LivePicture> picture;
+    std::unique_ptr<FamilyContent> content;
     std::unique_ptr<WidgetWindow> window;
     std::optional<Rect> dragged;  // where a person put it, if they did
     bool locked = false;          // Lock in place
@@ -38,11 +38,11 @@ class WindowRegistry {
   // in `placeGiven` were placed on the command line: a kept place does not
   // count for them.
   WindowRegistry(WindowPlacement first, WidgetSettings& settings, const FontLibrary& fonts,
-                 LivePicture::Painted painted, ActionsFor actions, std::vector<std::string> placeGiven = {});
+                 FamilyContent::Painted painted, ActionsFor actions, std::vector<std::string> placeGiven = {});
 
   // The window of `family`, if one is open.
   Shown* find(WidgetFamily family);
-  // Opens a window for `family` (not shown until its picture is drawn).
+  // Opens a window for `family` (not shown until its content is drawn).
   // Only what a person does with the windows is kept for the next run:
   // `byPerson` says whether this is (the menu's Add widget, another run).
   Shown& open(WidgetFamily family, bool byPerson = false);
@@ -74,7 +74,7 @@ class WindowRegistry {
   WidgetSettings& settings_;
   bool keepErrorReported_ = false;
   const FontLibrary& fonts_;
-  LivePicture::Painted painted_;
+  FamilyContent::Painted painted_;
   ActionsFor actions_;
   std::vector<std::unique_ptr<Shown>> windows_;  // entries stay where they are made
   // Last: it writes what is still pending before the rest goes.

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "data/records.hpp"
-#include "platform/host/date.hpp"
+#include "platform/protocol/date.hpp"
 
 namespace corvane {
 

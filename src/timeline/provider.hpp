@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "data/records.hpp"
-#include "platform/host/timeline.hpp"
+#include "platform/protocol/timeline.hpp"
 #include "timeline/entry.hpp"
 
 namespace corvane {

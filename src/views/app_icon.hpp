@@ -3,7 +3,7 @@
 // colour on the widget's background, on a square with corners rounded as
 // the small widget's are. A host or a build step draws it like the widget.
 
-#include "platform/host/canvas.hpp"
+#include "platform/protocol/canvas.hpp"
 #include "platform/ui/tree/node.hpp"
 
 namespace corvane {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/host/widget.hpp"
+#include "platform/protocol/widget.hpp"
 #include "timeline/provider.hpp"
 #include "views/widget_view.hpp"
 

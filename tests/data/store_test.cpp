@@ -14,7 +14,7 @@
 
 #include "data/encode.hpp"
 #include "data/snapshot_text.hpp"
-#include "support/temp_dir.hpp"
+#include "kit/temp_dir.hpp"
 
 namespace corvane {
 namespace {

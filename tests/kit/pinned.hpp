@@ -2,7 +2,7 @@
 // A drawing environment with everything pinned (clock, locale, time zone,
 // scale), and one font library shared by a test program.
 
-#include "platform/ui/text/fonts.hpp"
+#include "platform/ui/shaping/fonts.hpp"
 #include "platform/ui/tree/environment.hpp"
 
 namespace corvane::testing {

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <thread>
 
-#include "support/temp_dir.hpp"
-#include "support/umask.hpp"
+#include "kit/temp_dir.hpp"
+#include "kit/umask.hpp"
 
 namespace corvane {
 namespace {

@@ -24,11 +24,11 @@
 
 #include "data/encode.hpp"
 #include "data/store.hpp"
+#include "kit/pinned.hpp"
+#include "kit/temp_dir.hpp"
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
-#include "support/pinned.hpp"
-#include "support/temp_dir.hpp"
-#include "timeline/today_widget.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "data/store.hpp"
-#include "support/pinned.hpp"
-#include "support/tree_query.hpp"
+#include "kit/pinned.hpp"
+#include "kit/tree_query.hpp"
 #include "views/account_row.hpp"
 #include "views/empty.hpp"
 #include "views/list_view.hpp"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/tree_query.hpp"
+#include "kit/tree_query.hpp"
 
 namespace corvane {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "support/pinned.hpp"
-#include "support/tree_query.hpp"
+#include "kit/pinned.hpp"
+#include "kit/tree_query.hpp"
 #include "views/dm_count.hpp"
 #include "views/dot.hpp"
 #include "views/header.hpp"

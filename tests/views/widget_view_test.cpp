@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "data/store.hpp"
+#include "kit/golden.hpp"
+#include "kit/pinned.hpp"
+#include "kit/tree_query.hpp"
 #include "platform/ui/tree/tree_dump.hpp"
-#include "support/golden.hpp"
-#include "support/pinned.hpp"
-#include "support/tree_query.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gio/gdesktopappinfo.h>
 
-#include "platform/ui/text/gobject_ptr.hpp"
+#include "platform/ui/shaping/gobject_ptr.hpp"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "platform/live/background_request.hpp"
+#include "platform/host/background_request.hpp"
 
 #include <chrono>
 #include <exception>

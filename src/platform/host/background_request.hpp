@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/live/widget_source.hpp"
+#include "platform/host/widget_source.hpp"
 
 namespace corvane {
 

@@ -1,9 +1,9 @@
-#include "platform/live/widget_host.hpp"
+#include "platform/host/widget_host.hpp"
 
 #include <algorithm>
 #include <system_error>
 
-#include "platform/live/timeout.hpp"
+#include "platform/process/timeout.hpp"
 #include "platform/ui/tree/tree_compare.hpp"
 #include "support/fault.hpp"
 
@@ -131,16 +131,16 @@ Environment WidgetHost::environmentFor(WidgetFamily family) const {
 }
 
 void WidgetHost::show(const HostEntry& entry, bool placeholder) {
-  // The trees first: when each draws what its view shows (the same data, and
+  // The trees first: when each draws what its layout shows (the same data, and
   // every choice made while building, such as fresh or stale, the same), the
-  // views stay, with their layout, their shaped texts and their pixels. A
+  // layouts stay, with their frames, their shaped texts and their pixels. A
   // placeholder is drawn otherwise than an entry with the same data.
   bool same = shown_.has_value() && placeholderShown_ == placeholder;
   placeholderShown_ = placeholder;
   std::map<WidgetFamily, Node> trees;
   for (WidgetFamily f : settings_.families) {
     Node tree = entry.view(environmentFor(f));
-    const LiveView* shown = view(f);
+    const LiveLayout* shown = layout(f);
     same = same && shown && drawsTheSame(shown->tree(), tree);
     trees.emplace(f, std::move(tree));
   }
@@ -155,12 +155,12 @@ void WidgetHost::show(const HostEntry& entry, bool placeholder) {
 
 void WidgetHost::build(WidgetFamily family, Node tree) {
   const Environment env = environmentFor(family);
-  // The new view is made before the old one goes: if making it fails, the
+  // The new layout is made before the old one goes: if making it fails, the
   // old one stays shown.
-  auto view = std::make_unique<LiveView>(std::move(tree), env, canvasFor(family), text_);
-  auto& slot = views_[family];
-  slot = std::move(view);
-  contained("drawing a new entry", [&] { listener_.viewReplaced(family, *slot); });
+  auto layout = std::make_unique<LiveLayout>(std::move(tree), env, canvasFor(family), text_);
+  auto& slot = layouts_[family];
+  slot = std::move(layout);
+  contained("drawing a new entry", [&] { listener_.layoutReplaced(family, *slot); });
 }
 
 void WidgetHost::addFamily(WidgetFamily family) {
@@ -172,8 +172,8 @@ void WidgetHost::addFamily(WidgetFamily family) {
 
 void WidgetHost::removeFamily(WidgetFamily family) {
   std::erase(settings_.families, family);
-  views_.erase(family);
-  listener_.viewRemoved(family);
+  layouts_.erase(family);
+  listener_.layoutRemoved(family);
   arm();
 }
 
@@ -194,9 +194,9 @@ void WidgetHost::setTimeZone(const std::string& zone) {
   arm();
 }
 
-const LiveView* WidgetHost::view(WidgetFamily family) const {
-  auto it = views_.find(family);
-  return it == views_.end() ? nullptr : it->second.get();
+const LiveLayout* WidgetHost::layout(WidgetFamily family) const {
+  auto it = layouts_.find(family);
+  return it == layouts_.end() ? nullptr : it->second.get();
 }
 
 gboolean WidgetHost::onTimer(gpointer self) {
@@ -210,16 +210,16 @@ gboolean WidgetHost::onTimer(gpointer self) {
 void WidgetHost::wake() {
   perform(schedule_.advance(now()));
   const Date at = now();
-  for (auto& [family, view] : views_) {
-    auto next = view->nextChange();
+  for (auto& [family, layout] : layouts_) {
+    auto next = layout->nextChange();
     // A clock set back behind the last reading: the next change was worked
     // out on the old time and may be as far off as the clock moved, so the
     // texts are read again now.
-    const bool steppedBack = at < view->readAt();
+    const bool steppedBack = at < layout->readAt();
     if (!next || (*next > at && !steppedBack)) continue;
     // One family's trouble is not the others': each goes on by itself.
-    contained("a live text's tick", [&, &family = family, &view = view] {
-      if (auto damage = view->update()) listener_.viewChanged(family, *view, *damage);
+    contained("a live text's tick", [&, &family = family, &layout = layout] {
+      if (auto damage = layout->update()) listener_.layoutChanged(family, *layout, *damage);
     });
   }
 }
@@ -228,8 +228,8 @@ void WidgetHost::arm() {
   if (timer_) g_source_remove(timer_);
   timer_ = 0;
   std::optional<Date> next = schedule_.nextDue();
-  for (const auto& [family, view] : views_)
-    if (auto change = view->nextChange(); change && (!next || *change < *next)) next = change;
+  for (const auto& [family, layout] : layouts_)
+    if (auto change = layout->nextChange(); change && (!next || *change < *next)) next = change;
   if (!next) return;  // nothing is due: only a request from outside wakes the host
   const double wait = settings_.clock.wallSeconds(next->timeIntervalSince(now()));
   timer_ = g_timeout_add(timeoutMilliseconds(wait, kWallCheck), &WidgetHost::onTimer, this);

@@ -1,11 +1,11 @@
 #pragma once
 // The running widget host: it asks a widget for timelines on the schedule,
-// shows each entry in every family it serves as a live view, and wakes only
+// shows each entry in every family it serves as a live layout, and wakes only
 // when something is due — a reload, an entry's date, or a relative text
 // turning over — and at least once a second while something is due, so that
 // a suspend or a clock change is noticed within a second. Timelines are
 // asked for off the main loop; an entry that would draw what is shown keeps
-// the views as they are. It runs on the default GLib main context; whoever
+// the layouts as they are. It runs on the default GLib main context; whoever
 // owns the loop runs it.
 
 #include <glib.h>
@@ -17,13 +17,13 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/host/canvas.hpp"
-#include "platform/host/host_clock.hpp"
-#include "platform/host/schedule.hpp"
-#include "platform/live/background_request.hpp"
-#include "platform/live/widget_source.hpp"
-#include "platform/ui/paint/live_view.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/host/background_request.hpp"
+#include "platform/host/widget_source.hpp"
+#include "platform/protocol/canvas.hpp"
+#include "platform/protocol/host_clock.hpp"
+#include "platform/protocol/schedule.hpp"
+#include "platform/ui/paint/live_layout.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 
 namespace corvane {
 
@@ -35,15 +35,15 @@ class HostListener {
   virtual void snapshotReceived(Date /*now*/) {}
   virtual void timelineReceived(Date /*now*/, const HostTimeline& /*timeline*/) {}
   virtual void reloadRequested(Date /*now*/) {}
-  // An entry came that draws what every view shows: the views stay as they are.
+  // An entry came that draws what every layout shows: the layouts stay as they are.
   virtual void entryUnchanged(Date /*now*/) {}
-  // `family` has a new view (a new entry): its whole picture is new.
-  virtual void viewReplaced(WidgetFamily family, const LiveView& view) = 0;
-  // Relative texts of `family`'s view changed: `damage` (points) must be
-  // repainted, e.g. with view.repaint().
-  virtual void viewChanged(WidgetFamily family, const LiveView& view, Rect damage) = 0;
-  // `family` is no longer served; its view is gone.
-  virtual void viewRemoved(WidgetFamily /*family*/) {}
+  // `family` has a new layout (a new entry): its whole picture is new.
+  virtual void layoutReplaced(WidgetFamily family, const LiveLayout& layout) = 0;
+  // Relative texts of `family`'s layout changed: `damage` (points) must be
+  // repainted, e.g. with layout.repaint().
+  virtual void layoutChanged(WidgetFamily family, const LiveLayout& layout, Rect damage) = 0;
+  // `family` is no longer served; its layout is gone.
+  virtual void layoutRemoved(WidgetFamily /*family*/) {}
 };
 
 struct HostSettings {
@@ -76,18 +76,18 @@ class WidgetHost {
   // Asks for a snapshot entry for a preview (a gallery, say) without
   // changing what the host shows; build its view with entry.view(env).
   HostEntry snapshot(WidgetFamily family);
-  // Serves one more family (its view built from the entry shown), or one fewer.
+  // Serves one more family (its layout built from the entry shown), or one fewer.
   void addFamily(WidgetFamily family);
   void removeFamily(WidgetFamily family);
   // The display's scale changed (a window moved to another monitor, or the
-  // monitor's scale changed): every view is laid out again for it.
+  // monitor's scale changed): every layout is made again for it.
   void setDisplayScale(double scale);
   // The time zone changed (the system's, followed while it runs): every
   // view is built again, so times of day read in the new zone.
   void setTimeZone(const std::string& zone);
   const std::string& timeZone() const { return settings_.environment.timeZone; }
 
-  const LiveView* view(WidgetFamily family) const;
+  const LiveLayout* layout(WidgetFamily family) const;
   Date now() const { return settings_.clock.now(); }
   const HostClock& clock() const { return settings_.clock; }
   // Whether a timeline request is running off the main loop.
@@ -119,7 +119,7 @@ class WidgetHost {
   // longer ask for, so a week of ticking texts never piles up, and a new
   // entry shapes only the texts the last one did not show.
   PangoTextMeasurer text_;
-  std::map<WidgetFamily, std::unique_ptr<LiveView>> views_;
+  std::map<WidgetFamily, std::unique_ptr<LiveLayout>> layouts_;
   BackgroundRequest request_;
   guint timer_ = 0;
   guint reloadIdle_ = 0;

@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform/host/host_runner.hpp"
-#include "platform/host/timeline.hpp"
+#include "platform/protocol/host_runner.hpp"
+#include "platform/protocol/timeline.hpp"
 #include "platform/ui/tree/node.hpp"
 
 namespace corvane {

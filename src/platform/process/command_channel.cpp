@@ -1,4 +1,4 @@
-#include "platform/live/command_channel.hpp"
+#include "platform/process/command_channel.hpp"
 
 #include <glib-unix.h>
 #include <sys/socket.h>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/live/runtime_dir.hpp"
+#include "platform/process/runtime_dir.hpp"
 #include "support/fault.hpp"
 
 namespace corvane {

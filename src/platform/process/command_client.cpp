@@ -1,4 +1,4 @@
-#include "platform/live/command_client.hpp"
+#include "platform/process/command_client.hpp"
 
 // The sending side of the host channel: what `reload` uses.
 #include <dirent.h>
@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/live/command_channel.hpp"
-#include "platform/live/runtime_dir.hpp"
+#include "platform/process/command_channel.hpp"
+#include "platform/process/runtime_dir.hpp"
 
 namespace corvane {
 namespace {

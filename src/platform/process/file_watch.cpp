@@ -1,8 +1,8 @@
-#include "platform/live/file_watch.hpp"
+#include "platform/process/file_watch.hpp"
 
 #include <stdexcept>
 
-#include "platform/live/timeout.hpp"
+#include "platform/process/timeout.hpp"
 #include "support/fault.hpp"
 
 namespace corvane {

@@ -14,19 +14,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/live/command_channel.hpp"
-#include "platform/live/file_watch.hpp"
+#include "platform/process/command_channel.hpp"
+#include "platform/process/file_watch.hpp"
 #include "support/fault.hpp"
 
 namespace corvane {
 
-class LiveProcess {
+class HostProcess {
  public:
-  LiveProcess();
+  HostProcess();
   // Removes the signal handlers and closes the channel.
-  ~LiveProcess();
-  LiveProcess(const LiveProcess&) = delete;
-  LiveProcess& operator=(const LiveProcess&) = delete;
+  ~HostProcess();
+  HostProcess(const HostProcess&) = delete;
+  HostProcess& operator=(const HostProcess&) = delete;
 
   // What the reload command and SIGHUP do: asks for a reload, and returns
   // why it cannot act on it now, if it cannot (the reload command says so).

@@ -1,4 +1,4 @@
-#include "platform/live/instance_lock.hpp"
+#include "platform/process/instance_lock.hpp"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/live/runtime_dir.hpp"
+#include "platform/process/runtime_dir.hpp"
 
 namespace corvane {
 

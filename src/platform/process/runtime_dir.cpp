@@ -1,4 +1,4 @@
-#include "platform/live/runtime_dir.hpp"
+#include "platform/process/runtime_dir.hpp"
 
 #include <sys/stat.h>
 #include <unistd.h>

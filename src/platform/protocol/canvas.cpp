@@ -1,4 +1,4 @@
-#include "platform/host/canvas.hpp"
+#include "platform/protocol/canvas.hpp"
 
 namespace corvane {
 

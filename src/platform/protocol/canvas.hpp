@@ -2,7 +2,7 @@
 // What the stand-in host draws each family on: its size in points, the
 // default content margins, and the radius of the rounded corners.
 
-#include "platform/host/family.hpp"
+#include "platform/protocol/family.hpp"
 
 namespace corvane {
 

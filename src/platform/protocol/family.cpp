@@ -1,4 +1,4 @@
-#include "platform/host/family.hpp"
+#include "platform/protocol/family.hpp"
 
 #include <array>
 

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "platform/host/date.hpp"
+#include "platform/protocol/date.hpp"
 
 namespace corvane {
 

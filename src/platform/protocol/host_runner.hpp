@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "platform/host/timeline.hpp"
+#include "platform/protocol/timeline.hpp"
 
 namespace corvane {
 

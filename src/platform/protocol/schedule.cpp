@@ -1,4 +1,4 @@
-#include "platform/host/schedule.hpp"
+#include "platform/protocol/schedule.hpp"
 
 #include <algorithm>
 

@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/host/date.hpp"
-#include "platform/host/timeline.hpp"
+#include "platform/protocol/date.hpp"
+#include "platform/protocol/timeline.hpp"
 
 namespace corvane {
 

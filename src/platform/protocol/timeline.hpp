@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform/host/date.hpp"
-#include "platform/host/family.hpp"
+#include "platform/protocol/date.hpp"
+#include "platform/protocol/family.hpp"
 
 namespace corvane {
 

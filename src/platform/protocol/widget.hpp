@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/host/family.hpp"
-#include "platform/host/timeline.hpp"
+#include "platform/protocol/family.hpp"
+#include "platform/protocol/timeline.hpp"
 
 namespace corvane {
 

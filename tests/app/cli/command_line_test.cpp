@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "data/snapshot_text.hpp"
-#include "support/temp_dir.hpp"
+#include "kit/temp_dir.hpp"
 
 namespace corvane {
 namespace {

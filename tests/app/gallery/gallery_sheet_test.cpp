@@ -9,12 +9,12 @@
 #include <algorithm>
 
 #include "data/store.hpp"
-#include "platform/host/canvas.hpp"
+#include "kit/pinned.hpp"
+#include "kit/tree_query.hpp"
+#include "platform/protocol/canvas.hpp"
 #include "platform/ui/paint/render.hpp"
-#include "support/pinned.hpp"
-#include "support/tree_query.hpp"
-#include "timeline/today_widget.hpp"
 #include "views/header.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

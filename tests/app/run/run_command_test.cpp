@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "data/snapshot_text.hpp"
-#include "support/child_process.hpp"
-#include "support/temp_dir.hpp"
+#include "kit/child_process.hpp"
+#include "kit/temp_dir.hpp"
 
 namespace corvane {
 namespace {

@@ -16,7 +16,7 @@
 #include <functional>
 #include <iterator>
 
-#include "support/temp_dir.hpp"
+#include "kit/temp_dir.hpp"
 
 namespace corvane {
 namespace {

@@ -3,7 +3,7 @@
 // views, and faults in its callbacks contained. Its clock runs fast so
 // that minutes of host time pass in milliseconds.
 
-#include "platform/live/widget_host.hpp"
+#include "platform/host/widget_host.hpp"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "kit/pinned.hpp"
 #include "support/fault.hpp"
-#include "support/pinned.hpp"
 
 // Threads can be made to fail to start, as at a user's task limit: this
 // definition stands before the C library's for the whole test program.
@@ -70,11 +70,11 @@ struct Recorder final : HostListener {
   std::function<void()> onReplace;
   void timelineReceived(Date, const HostTimeline&) override { events.push_back("timeline"); }
   void entryUnchanged(Date) override { events.push_back("unchanged"); }
-  void viewReplaced(WidgetFamily, const LiveView&) override {
+  void layoutReplaced(WidgetFamily, const LiveLayout&) override {
     events.push_back("replaced");
     if (onReplace) onReplace();
   }
-  void viewChanged(WidgetFamily, const LiveView&, Rect) override { ++changed; }
+  void layoutChanged(WidgetFamily, const LiveLayout&, Rect) override { ++changed; }
   std::atomic<int> changed{0};
   int count(const std::string& e) const { return int(std::count(events.begin(), events.end(), e)); }
 };
@@ -173,10 +173,10 @@ TEST(WidgetHost, AnEntryThatDrawsWhatIsShownKeepsTheView) {
     };
     f.start();
     ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 1; })) << c.name;
-    const LiveView* first = f.host->view(WidgetFamily::systemSmall);
+    const LiveLayout* first = f.host->layout(WidgetFamily::systemSmall);
     ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 2; })) << c.name;
     EXPECT_EQ(f.listener.events.back(), c.outcome) << c.name;
-    EXPECT_EQ(f.host->view(WidgetFamily::systemSmall) == first, std::string(c.outcome) == "unchanged") << c.name;
+    EXPECT_EQ(f.host->layout(WidgetFamily::systemSmall) == first, std::string(c.outcome) == "unchanged") << c.name;
   }
 }
 
@@ -203,7 +203,7 @@ TEST(WidgetHost, FaultsInItsCallbacksAreContainedAndSaidOnce) {
   EXPECT_EQ(said, (std::vector<std::string>{"a timeline request: the provider broke its promise",
                                             "drawing a new entry: cannot paint"}));
   // The last entry's view was built, though its drawing failed.
-  EXPECT_EQ(f.host->view(WidgetFamily::systemSmall)->boxes().root.children.front().text, "at last");
+  EXPECT_EQ(f.host->layout(WidgetFamily::systemSmall)->boxes().root.children.front().text, "at last");
   setFaultSink(nullptr);
 }
 
@@ -217,12 +217,12 @@ TEST(WidgetHost, APlaceholderIsRedactedAndAFailureReplacesItWithNoData) {
     return oneEntry({"at last"}, now, 300);
   };
   f.start();
-  ASSERT_TRUE(f.host->view(WidgetFamily::systemSmall)->environment().redacted);
+  ASSERT_TRUE(f.host->layout(WidgetFamily::systemSmall)->environment().redacted);
   ASSERT_TRUE(turnUntil([&] { return f.listener.count("replaced") == 2; }));
-  EXPECT_FALSE(f.host->view(WidgetFamily::systemSmall)->environment().redacted);
+  EXPECT_FALSE(f.host->layout(WidgetFamily::systemSmall)->environment().redacted);
   EXPECT_EQ(f.listener.count("timeline"), 0);
   ASSERT_TRUE(turnUntil([&] { return f.listener.count("timeline") == 1; }));
-  EXPECT_FALSE(f.host->view(WidgetFamily::systemSmall)->environment().redacted);
+  EXPECT_FALSE(f.host->layout(WidgetFamily::systemSmall)->environment().redacted);
   setFaultSink(nullptr);
 }
 
@@ -299,7 +299,7 @@ TEST(WidgetHost, ANewTimeZoneBuildsTheViewsAgainInIt) {
   const int replaced = f.listener.count("replaced");
   f.host->setTimeZone("Asia/Tokyo");
   EXPECT_EQ(f.listener.count("replaced"), replaced + 1);
-  EXPECT_EQ(f.host->view(WidgetFamily::systemSmall)->environment().timeZone, "Asia/Tokyo");
+  EXPECT_EQ(f.host->layout(WidgetFamily::systemSmall)->environment().timeZone, "Asia/Tokyo");
   f.host->setTimeZone("Asia/Tokyo");  // the same zone again: nothing to do
   EXPECT_EQ(f.listener.count("replaced"), replaced + 1);
 }

@@ -3,8 +3,8 @@
 // lines that are not commands. The client runs on a thread while the test
 // turns the main loop; no session bus is reachable.
 
-#include "platform/live/command_channel.hpp"
-#include "platform/live/command_client.hpp"
+#include "platform/process/command_channel.hpp"
+#include "platform/process/command_client.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -20,9 +20,9 @@
 #include <future>
 #include <thread>
 
-#include "platform/live/runtime_dir.hpp"
-#include "support/temp_dir.hpp"
-#include "support/umask.hpp"
+#include "kit/temp_dir.hpp"
+#include "kit/umask.hpp"
+#include "platform/process/runtime_dir.hpp"
 
 namespace corvane {
 namespace {

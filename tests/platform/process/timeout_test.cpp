@@ -1,4 +1,4 @@
-#include "platform/live/timeout.hpp"
+#include "platform/process/timeout.hpp"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/host/host_clock.hpp"
-#include "platform/host/schedule.hpp"
+#include "platform/protocol/host_clock.hpp"
+#include "platform/protocol/schedule.hpp"
 
 namespace corvane {
 namespace {

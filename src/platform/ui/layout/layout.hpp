@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "platform/host/canvas.hpp"
+#include "platform/protocol/canvas.hpp"
 #include "platform/ui/layout/layout_box.hpp"
 #include "platform/ui/text/text_measure.hpp"
 

@@ -1,4 +1,4 @@
-#include "platform/ui/paint/live_view.hpp"
+#include "platform/ui/paint/live_layout.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -51,7 +51,7 @@ constexpr double kInkMargin = 2;
 
 }  // namespace
 
-LiveView::LiveView(Node root, Environment env, WidgetCanvas canvas, TextMeasurer& text)
+LiveLayout::LiveLayout(Node root, Environment env, WidgetCanvas canvas, TextMeasurer& text)
     : root_(std::make_unique<const Node>(std::move(root))), env_(std::move(env)), canvas_(canvas), text_(&text) {
   readAt_ = env_.now();
   const Environment pinned = at(readAt_);
@@ -69,13 +69,13 @@ LiveView::LiveView(Node root, Environment env, WidgetCanvas canvas, TextMeasurer
   }
 }
 
-Environment LiveView::at(Date now) const {
+Environment LiveLayout::at(Date now) const {
   Environment e = env_;
   e.clock = fixedClock(now);
   return e;
 }
 
-void LiveView::findLiveTexts(Box& box, std::vector<Box*>& path) {
+void LiveLayout::findLiveTexts(Box& box, std::vector<Box*>& path) {
   path.push_back(&box);
   if (box.kind == BoxKind::text) {
     // The node is on the outermost box of a text; wrappers (padding, frame)
@@ -91,7 +91,7 @@ void LiveView::findLiveTexts(Box& box, std::vector<Box*>& path) {
   path.pop_back();
 }
 
-std::optional<Date> LiveView::nextChange() const {
+std::optional<Date> LiveLayout::nextChange() const {
   std::optional<Date> next;
   for (const LiveText& t : live_) {
     Date d = nextRelativeChange(t.content.date, readAt_);
@@ -100,7 +100,7 @@ std::optional<Date> LiveView::nextChange() const {
   return next;
 }
 
-std::optional<Rect> LiveView::update() {
+std::optional<Rect> LiveLayout::update() {
   readAt_ = env_.now();
   const Environment pinned = at(readAt_);
   std::vector<const Box*> changed;
@@ -137,9 +137,9 @@ std::optional<Rect> LiveView::update() {
   return damage;
 }
 
-void LiveView::paint(cairo_t* cr, const FontLibrary& fonts) const { paintWidget(cr, boxes_, canvas_, fonts); }
+void LiveLayout::paint(cairo_t* cr, const FontLibrary& fonts) const { paintWidget(cr, boxes_, canvas_, fonts); }
 
-void LiveView::repaint(cairo_t* cr, Rect region, const FontLibrary& fonts) const {
+void LiveLayout::repaint(cairo_t* cr, Rect region, const FontLibrary& fonts) const {
   // Whole device pixels, so that the clip has no partly covered pixels and
   // what is painted inside equals a full paint.
   double x0 = region.x - kInkMargin, y0 = region.y - kInkMargin;
@@ -159,7 +159,7 @@ void LiveView::repaint(cairo_t* cr, Rect region, const FontLibrary& fonts) const
   cairo_restore(cr);
 }
 
-std::optional<std::string> LiveView::textOfView(std::string_view viewName) const {
+std::optional<std::string> LiveLayout::textOfView(std::string_view viewName) const {
   const Box* view = findView(boxes_.root, viewName);
   if (!view) return std::nullopt;
   std::string out;

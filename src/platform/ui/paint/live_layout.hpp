@@ -13,24 +13,24 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/host/canvas.hpp"
+#include "platform/protocol/canvas.hpp"
 #include "platform/ui/layout/layout_box.hpp"
-#include "platform/ui/text/fonts.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/fonts.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 #include "platform/ui/text/text_case.hpp"
 #include "platform/ui/text/text_measure.hpp"
 #include "platform/ui/tree/environment.hpp"
 
 namespace corvane {
 
-class LiveView {
+class LiveLayout {
  public:
   // Lays `root` out on `canvas`, reading every text at env's clock once.
-  // `text` must outlive the view.
-  LiveView(Node root, Environment env, WidgetCanvas canvas, TextMeasurer& text);
+  // `text` must outlive the layout.
+  LiveLayout(Node root, Environment env, WidgetCanvas canvas, TextMeasurer& text);
   // It keeps pointers into its own boxes, so it stays where it was made.
-  LiveView(const LiveView&) = delete;
-  LiveView& operator=(const LiveView&) = delete;
+  LiveLayout(const LiveLayout&) = delete;
+  LiveLayout& operator=(const LiveLayout&) = delete;
 
   // When the next relative text reads differently; none when there is none.
   std::optional<Date> nextChange() const;

@@ -7,7 +7,7 @@
 #include <numbers>
 
 #include "platform/ui/paint/symbols.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 
 namespace corvane {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <cairo.h>
 
-#include "platform/host/canvas.hpp"
+#include "platform/protocol/canvas.hpp"
 #include "platform/ui/layout/layout_box.hpp"
-#include "platform/ui/text/fonts.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/fonts.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 
 namespace corvane {
 

@@ -8,7 +8,7 @@
 
 #include "platform/ui/paint/painter.hpp"
 #include "platform/ui/paint/png_writer.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 
 namespace corvane {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "platform/host/canvas.hpp"
+#include "platform/protocol/canvas.hpp"
 #include "platform/ui/layout/layout.hpp"
-#include "platform/ui/text/fonts.hpp"
-#include "platform/ui/text/gobject_ptr.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/fonts.hpp"
+#include "platform/ui/shaping/gobject_ptr.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 
 namespace corvane {
 

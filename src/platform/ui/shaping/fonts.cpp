@@ -1,4 +1,4 @@
-#include "platform/ui/text/fonts.hpp"
+#include "platform/ui/shaping/fonts.hpp"
 
 #include <pango/pangocairo.h>
 #include <pango/pangofc-fontmap.h>

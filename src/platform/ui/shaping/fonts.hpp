@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ui/text/gobject_ptr.hpp"
+#include "platform/ui/shaping/gobject_ptr.hpp"
 #include "platform/ui/tree/font.hpp"
 
 namespace corvane {

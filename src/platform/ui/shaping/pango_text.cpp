@@ -1,11 +1,11 @@
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "platform/ui/text/visible_text.hpp"
+#include "platform/ui/shaping/visible_text.hpp"
 
 namespace corvane {
 namespace {

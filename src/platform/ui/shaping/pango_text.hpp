@@ -5,7 +5,7 @@
 #include <map>
 #include <tuple>
 
-#include "platform/ui/text/fonts.hpp"
+#include "platform/ui/shaping/fonts.hpp"
 #include "platform/ui/text/text_measure.hpp"
 
 namespace corvane {

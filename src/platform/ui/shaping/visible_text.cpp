@@ -1,4 +1,4 @@
-#include "platform/ui/text/visible_text.hpp"
+#include "platform/ui/shaping/visible_text.hpp"
 
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>

@@ -4,7 +4,7 @@
 // below an hour, so it changes every second; then hours and minutes, every
 // minute; then days and hours, every hour.
 
-#include "platform/host/date.hpp"
+#include "platform/protocol/date.hpp"
 
 namespace corvane {
 

@@ -36,7 +36,7 @@ class TextMeasurer {
   // What a finished layout pass laid out.
   enum class Pass {
     whole,   // every view, from scratch: every text shown was asked about
-    update,  // a live view whose texts moved on: its other boxes kept their answers
+    update,  // a live layout whose texts moved on: its other boxes kept their answers
   };
   // A layout pass is over: a measurer that keeps what it measured may let go
   // of what is no longer asked for. After a whole pass, whatever it did not

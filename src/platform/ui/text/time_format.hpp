@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/host/date.hpp"
+#include "platform/protocol/date.hpp"
 
 namespace corvane {
 

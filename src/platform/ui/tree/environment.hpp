@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/host/date.hpp"
-#include "platform/host/family.hpp"
+#include "platform/protocol/date.hpp"
+#include "platform/protocol/family.hpp"
 
 namespace corvane {
 

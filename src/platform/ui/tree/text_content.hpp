@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/host/date.hpp"
+#include "platform/protocol/date.hpp"
 
 namespace corvane {
 

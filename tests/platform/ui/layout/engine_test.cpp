@@ -13,8 +13,8 @@
 #include <ostream>
 #include <set>
 
-#include "support/box_query.hpp"
-#include "support/fake_measurer.hpp"
+#include "kit/box_query.hpp"
+#include "kit/fake_measurer.hpp"
 
 namespace corvane {
 

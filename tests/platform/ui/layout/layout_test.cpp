@@ -7,12 +7,12 @@
 #include <set>
 
 #include "data/store.hpp"
+#include "kit/box_query.hpp"
+#include "kit/pinned.hpp"
+#include "kit/tree_query.hpp"
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
-#include "support/box_query.hpp"
-#include "support/pinned.hpp"
-#include "support/tree_query.hpp"
-#include "timeline/today_widget.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

@@ -1,18 +1,18 @@
-// A live view of the widget on a clock that moves: when it changes, what
+// A live layout of the widget on a clock that moves: when it changes, what
 // it reports as damaged, that a partial repaint equals a full paint, and
 // that the freshness line turns stale only when the view is built again.
 
-#include "platform/ui/paint/live_view.hpp"
+#include "platform/ui/paint/live_layout.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "data/store.hpp"
-#include "platform/ui/text/pango_text.hpp"
-#include "support/pinned.hpp"
-#include "timeline/today_widget.hpp"
+#include "kit/pinned.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 #include "views/header.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {
@@ -23,20 +23,20 @@ struct Fixture {
   double now = kAt + 5;
   PangoTextMeasurer text{testing::sharedFonts()};
 
-  std::unique_ptr<LiveView> build(WidgetFamily family, double scale = 2) {
+  std::unique_ptr<LiveLayout> build(WidgetFamily family, double scale = 2) {
     Environment env = testing::pinnedEnvironment(family, now, scale);
     env.clock = [this] { return Date{now}; };
     Entry entry{Date{now}, Store::makeSample(kAt)};
-    return std::make_unique<LiveView>(compose(TodayContent{}(entry), env), env, canvasFor(family), text);
+    return std::make_unique<LiveLayout>(compose(TodayContent{}(entry), env), env, canvasFor(family), text);
   }
 };
 
-CairoSurfacePtr fullPaint(const LiveView& view, double scale) {
-  const WidgetCanvas& c = view.canvas();
+CairoSurfacePtr fullPaint(const LiveLayout& layout, double scale) {
+  const WidgetCanvas& c = layout.canvas();
   CairoSurfacePtr s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(c.width * scale), int(c.height * scale)));
   CairoPtr cr(cairo_create(s.get()));
   cairo_scale(cr.get(), scale, scale);
-  view.paint(cr.get(), testing::sharedFonts());
+  layout.paint(cr.get(), testing::sharedFonts());
   cairo_surface_flush(s.get());
   return s;
 }
@@ -47,34 +47,34 @@ bool samePixels(cairo_surface_t* a, cairo_surface_t* b) {
          std::memcmp(cairo_image_surface_get_data(a), cairo_image_surface_get_data(b), std::size_t(h * stride)) == 0;
 }
 
-TEST(LiveView, ChangesWhenTheRelativeTextTurnsOver) {
+TEST(LiveLayout, ChangesWhenTheRelativeTextTurnsOver) {
   Fixture f;
-  auto view = f.build(WidgetFamily::systemMedium);
-  EXPECT_EQ(view->textOfView(Updated::name), "5 sec");
-  EXPECT_EQ(view->nextChange(), Date{kAt + 6});
+  auto layout = f.build(WidgetFamily::systemMedium);
+  EXPECT_EQ(layout->textOfView(Updated::name), "5 sec");
+  EXPECT_EQ(layout->nextChange(), Date{kAt + 6});
   f.now = kAt + 5.5;
-  EXPECT_EQ(view->update(), std::nullopt);  // the same text: nothing to repaint
+  EXPECT_EQ(layout->update(), std::nullopt);  // the same text: nothing to repaint
   f.now = kAt + 6;
-  auto damage = view->update();
+  auto damage = layout->update();
   ASSERT_TRUE(damage);
-  EXPECT_EQ(view->textOfView(Updated::name), "6 sec");
+  EXPECT_EQ(layout->textOfView(Updated::name), "6 sec");
   // The damage is the freshness line at the right of the header, not the widget.
   const WidgetCanvas canvas = canvasFor(WidgetFamily::systemMedium);
   EXPECT_GT(damage->x, canvas.width / 2);
   EXPECT_LT(damage->maxY(), canvas.height / 3);
   // Past an hour, minutes: the next change is the next whole minute.
   f.now = kAt + 3725;
-  ASSERT_TRUE(view->update());
-  EXPECT_EQ(view->textOfView(Updated::name), "1 hr, 2 min");
-  EXPECT_EQ(view->nextChange(), Date{kAt + 3780});
+  ASSERT_TRUE(layout->update());
+  EXPECT_EQ(layout->textOfView(Updated::name), "1 hr, 2 min");
+  EXPECT_EQ(layout->nextChange(), Date{kAt + 3780});
 }
 
-TEST(LiveView, TheFreshLineTurnsStaleOnlyWhenBuiltAgain) {
+TEST(LiveLayout, TheFreshLineTurnsStaleOnlyWhenBuiltAgain) {
   Fixture f;
-  auto view = f.build(WidgetFamily::systemSmall);
+  auto layout = f.build(WidgetFamily::systemSmall);
   f.now = kAt + 1000;  // past 15 minutes
-  view->update();
-  EXPECT_EQ(view->textOfView(Updated::name), "16 min, 40 sec");
+  layout->update();
+  EXPECT_EQ(layout->textOfView(Updated::name), "16 min, 40 sec");
   auto rebuilt = f.build(WidgetFamily::systemSmall);
   EXPECT_EQ(rebuilt->textOfView(Updated::name), "not updated since 3:45\u202fPM");
   EXPECT_EQ(rebuilt->nextChange(), std::nullopt);  // nothing live: no ticks
@@ -90,35 +90,35 @@ std::size_t mostAnswersOfABox(const Box& b) {
 // An entry may be shown for days (a reload policy of never, or a long
 // `after`): its texts' readings and the boxes' answers stay bounded however
 // often the freshness line turns over.
-TEST(LiveView, ATickingViewKeepsABoundedNumberOfMeasurementsAndAnswers) {
+TEST(LiveLayout, ATickingViewKeepsABoundedNumberOfMeasurementsAndAnswers) {
   Fixture f;
-  auto view = f.build(WidgetFamily::systemSmall);
+  auto layout = f.build(WidgetFamily::systemSmall);
   const std::size_t measured = f.text.size();
   for (int tick = 0; tick < 100'000; ++tick) {
-    f.now = view->nextChange()->sinceEpoch;
-    ASSERT_TRUE(view->update()) << "tick " << tick;
+    f.now = layout->nextChange()->sinceEpoch;
+    ASSERT_TRUE(layout->update()) << "tick " << tick;
   }
-  EXPECT_EQ(view->textOfView(Updated::name), "3,960 days, 9 hr");
+  EXPECT_EQ(layout->textOfView(Updated::name), "3,960 days, 9 hr");
   EXPECT_LE(f.text.size(), 2 * measured);
-  EXPECT_LE(mostAnswersOfABox(view->boxes().root), SizeAnswers::kKept);
+  EXPECT_LE(mostAnswersOfABox(layout->boxes().root), SizeAnswers::kKept);
 }
 
-TEST(LiveView, ARepaintOfTheDamageEqualsAFullPaint) {
+TEST(LiveLayout, ARepaintOfTheDamageEqualsAFullPaint) {
   for (WidgetFamily family : {WidgetFamily::systemSmall, WidgetFamily::systemMedium, WidgetFamily::systemLarge}) {
     SCOPED_TRACE(familyName(family));
     Fixture f;
-    auto view = f.build(family);
-    CairoSurfacePtr kept = fullPaint(*view, 2);
+    auto layout = f.build(family);
+    CairoSurfacePtr kept = fullPaint(*layout, 2);
     // Across texts of different widths: "5 sec" to "59 sec", "1 min", "10 min, 1 sec".
     for (double t : {9.0, 59.0, 60.0, 601.0}) {
       f.now = kAt + t;
-      auto damage = view->update();
+      auto damage = layout->update();
       ASSERT_TRUE(damage);
       CairoPtr cr(cairo_create(kept.get()));
       cairo_scale(cr.get(), 2, 2);
-      view->repaint(cr.get(), *damage, testing::sharedFonts());
+      layout->repaint(cr.get(), *damage, testing::sharedFonts());
       cairo_surface_flush(kept.get());
-      EXPECT_TRUE(samePixels(kept.get(), fullPaint(*view, 2).get())) << "at +" << t;
+      EXPECT_TRUE(samePixels(kept.get(), fullPaint(*layout, 2).get())) << "at +" << t;
     }
   }
 }
@@ -128,12 +128,12 @@ TEST(LiveView, ARepaintOfTheDamageEqualsAFullPaint) {
 // same paint whose clip also takes in the canvas's two far corners (outside
 // the rounded rectangle, so transparent) and so leaves nothing out: wherever
 // the band cuts through glyphs, their ascenders and their descenders.
-TEST(LiveView, APaintClippedToABandLeavesOutOnlyWhatItCannotReach) {
+TEST(LiveLayout, APaintClippedToABandLeavesOutOnlyWhatItCannotReach) {
   for (WidgetFamily family : {WidgetFamily::systemSmall, WidgetFamily::systemMedium, WidgetFamily::systemLarge}) {
     SCOPED_TRACE(familyName(family));
     Fixture f;
-    auto view = f.build(family);
-    const WidgetCanvas& c = view->canvas();
+    auto layout = f.build(family);
+    const WidgetCanvas& c = layout->canvas();
     const int w = int(c.width * 2), h = int(c.height * 2);
     struct Band {
       int x, y, width, height;
@@ -148,7 +148,7 @@ TEST(LiveView, APaintClippedToABandLeavesOutOnlyWhatItCannotReach) {
       }
       cairo_clip(cr.get());
       cairo_scale(cr.get(), 2, 2);
-      view->paint(cr.get(), testing::sharedFonts());
+      layout->paint(cr.get(), testing::sharedFonts());
       cairo_surface_flush(s.get());
       return s;
     };

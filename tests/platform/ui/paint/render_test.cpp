@@ -3,7 +3,7 @@
 // only with CORVANE_RECORD_GOLDENS=1; a diff image is written on failure.
 
 #include "platform/ui/paint/render.hpp"
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@
 #include <filesystem>
 
 #include "data/store.hpp"
+#include "kit/golden.hpp"
+#include "kit/pinned.hpp"
 #include "support/file_io.hpp"
-#include "support/golden.hpp"
-#include "support/pinned.hpp"
-#include "timeline/today_widget.hpp"
+#include "widget/today_widget.hpp"
 
 namespace corvane {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/ui/text/fonts.hpp"
+#include "platform/ui/shaping/fonts.hpp"
 
 #include <gtest/gtest.h>
 
-#include "platform/ui/text/pango_text.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 
 namespace corvane {
 namespace {

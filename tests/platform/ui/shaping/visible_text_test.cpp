@@ -1,15 +1,15 @@
 // What of a text can be seen: cutting at grapheme boundaries within the
 // canvas's budget, controls made visible, and Pango drawing all of it.
 
-#include "platform/ui/text/visible_text.hpp"
+#include "platform/ui/shaping/visible_text.hpp"
 
 #include <gtest/gtest.h>
 #include <pango/pangocairo.h>
 
 #include <cstring>
 
-#include "platform/ui/text/pango_text.hpp"
-#include "support/pinned.hpp"
+#include "kit/pinned.hpp"
+#include "platform/ui/shaping/pango_text.hpp"
 
 namespace corvane {
 namespace {

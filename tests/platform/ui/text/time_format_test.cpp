@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "support/temp_dir.hpp"
+#include "kit/temp_dir.hpp"
 
 namespace corvane {
 namespace {
