@@ -10,7 +10,7 @@ set -euo pipefail
 bin=$(realpath "$1")
 dir=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../platform/desktop/common.sh"
+source "$here/../kit/common.sh"
 require_tools bash zsh fish
 
 work=$(mktemp -d)

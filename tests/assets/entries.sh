@@ -7,7 +7,7 @@
 set -euo pipefail
 bin=$(realpath "$1")
 data=$2
-source "$(dirname "$0")/../platform/desktop/common.sh"
+source "$(dirname "$0")/../kit/common.sh"
 require_tools desktop-file-validate appstreamcli systemd-analyze
 
 work=$(mktemp -d)

@@ -8,7 +8,7 @@
 set -euo pipefail
 bin=$1
 page=$2
-source "$(dirname "$0")/../platform/desktop/common.sh"
+source "$(dirname "$0")/../kit/common.sh"
 require_tools groff man lexgrog col gzip
 
 work=$(mktemp -d)

@@ -5,7 +5,7 @@
 # Usage: snapshot_schema.sh WIDGET SCHEMA AJV CONFORMANCE_DIR
 set -euo pipefail
 here=$(dirname "$0")
-# shellcheck source=../platform/desktop/common.sh
-source "$here/../platform/desktop/common.sh"
+# shellcheck source=../kit/common.sh
+source "$here/../kit/common.sh"
 require_tools node "$3"
 exec node "$here/snapshot_schema_test.mjs" "$@"

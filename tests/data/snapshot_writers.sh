@@ -8,8 +8,8 @@
 set -euo pipefail
 widget=$1 doc=$2
 here=$(dirname "$0")
-# shellcheck source=../platform/desktop/common.sh
-source "$here/../platform/desktop/common.sh"
+# shellcheck source=../kit/common.sh
+source "$here/../kit/common.sh"
 require_tools python3 node
 
 tmp=$(mktemp -d)

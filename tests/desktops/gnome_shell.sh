@@ -33,7 +33,7 @@ snapshot=$2
 now=1700000000
 wallpaper='#808080'
 here=$(dirname "$0")
-source "$here/common.sh"
+source "$here/../kit/common.sh"
 require_tools gnome-shell Xwayland gjs gdbus gsettings dbus-daemon xdotool compare convert pgrep
 if [[ ! -d /usr/share/gnome-shell/extensions/ding@rastersoft.com ]]; then
   msg="the desktop-icons extension is not installed (gnome-shell-extension-desktop-icons-ng; scripts/setup installs it)"

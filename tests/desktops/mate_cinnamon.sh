@@ -19,10 +19,10 @@ bin=$1
 snapshot=$2
 now=1700000000
 began=$EPOCHREALTIME
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../kit/common.sh"
 require_tools Xvfb marco caja muffin nemo-desktop dbus-daemon xprop xwininfo xdotool wmctrl xmessage import compare convert
 
-source "$(dirname "$0")/ewmh_checks.sh"  # also the work folder, cleanup and fail
+source "$(dirname "$0")/ewmh_checks.sh"  # also x11_common.sh
 
 # Shown: mapped, in the normal state, not hidden, and on the screen as render
 # draws it (a strip of its header, away from the normal window).

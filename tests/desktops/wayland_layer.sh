@@ -12,7 +12,7 @@ bin=$1
 snapshot=$2
 now=1700000000
 wallpaper='#0000ff'
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../kit/common.sh"
 require_tools sway swaymsg grim compare convert
 
 work=$(mktemp -d)

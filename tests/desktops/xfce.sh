@@ -20,7 +20,7 @@ now=1700000000
 # 0.2, 0.4, 0.6: whole steps of 1/255, so xfdesktop paints exactly this.
 backdrop='#336699'
 began=$EPOCHREALTIME
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../kit/common.sh"
 require_tools Xvfb xfwm4 xfdesktop xfconf-query icewm dbus-daemon dbus-send xprop xwininfo xdotool wmctrl \
   xmessage import compare convert
 xfconfd=$(compgen -G '/usr/lib/*/xfce4/xfconf/xfconfd' | head -1 || true)
@@ -29,7 +29,7 @@ if [[ -z $xfconfd ]]; then  # as require_tools does, for a program off the PATH
   echo "skipping: xfconfd is not installed (scripts/setup installs xfconf)"; exit 77
 fi
 
-source "$(dirname "$0")/ewmh_checks.sh"  # also the work folder, cleanup and fail
+source "$(dirname "$0")/ewmh_checks.sh"  # also x11_common.sh
 
 unshaped() { xwininfo -id "$wid" -shape | grep -q 'No window shape defined'; }
 shaped() { xwininfo -id "$wid" -shape | grep -q 'Window shape extents'; }

@@ -13,7 +13,7 @@ set -euo pipefail
 deb=$(realpath "$1")
 snapshot=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../platform/desktop/common.sh"
+source "$here/../kit/common.sh"
 require_tools apt-get dpkg-query Xvfb xdotool systemd-analyze man bash zsh fish
 if [[ $(id -u) -ne 0 ]]; then
   if [[ ${CI:-} == true ]]; then echo "package_install.sh must run as root" >&2; exit 1; fi

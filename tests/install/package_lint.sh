@@ -9,7 +9,7 @@
 set -euo pipefail
 deb=$(realpath "$1")
 build=$2
-source "$(dirname "$0")/../platform/desktop/common.sh"
+source "$(dirname "$0")/../kit/common.sh"
 require_tools lintian dpkg-deb dpkg-query appstreamcli desktop-file-validate
 
 work=$(mktemp -d)
