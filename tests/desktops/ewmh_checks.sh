@@ -1,21 +1,12 @@
 # Shared by xfce.sh and mate_cinnamon.sh; sourced, not run. What the X11
 # desktop tests ask of a window manager through EWMH and of the widget's
-# window. Expects $bin, $snapshot, $now and common.sh sourced; gives $work (a
-# folder removed at exit), the pids array (killed at exit, last first) and
-# fail(); the checks look at $wid (the widget), $normal (a normal
+# window. Expects $bin, $snapshot, $now and common.sh sourced; gives, through
+# x11_common.sh, $work, the pids array, fail(), wm_ready and window_id; the
+# checks look at $wid (the widget), $normal (a normal
 # window), $desktop (the desktop's window) and $corner_x/$corner_y (where the
 # widget belongs), as the script sets them.
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  local i
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/x11_common.sh"
 
 passed=0 failed=0
 # Runs a check: `check NAME COMMAND...`; the command prints why when it fails.
@@ -32,10 +23,8 @@ check() {
 ms_since() { echo $(((${EPOCHREALTIME/./} - ${1/./}) / 1000)); }
 
 hex() { printf '0x%x' "$(($1))"; }
-window_id() { xdotool search --onlyvisible --name '^Corvane today$' | head -1; }
 by_class() { wmctrl -lx | awk -v c="$1" '$3 == c { print $1; exit }'; }  # instance.Class
 has_window() { [[ -n $(by_class "$1") ]]; }
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 active() { hex "$(xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# \(0x[0-9a-f]*\).*/\1/p')"; }
 focused() { hex "$(xdotool getwindowfocus)"; }
 is_active() { [[ $(active) == "$1" ]]; }

@@ -163,4 +163,59 @@ workspace_and_show_desktop_checks() {
   check "not active with Show Desktop on" has active=false
 }
 
+# What both sessions check once the widget is mapped and placed: an ordinary
+# window over it, a click and an activation, workspaces and Show Desktop, the
+# menu on a right click. Each script defines start_normal (starts the
+# ordinary window and waits until KWin lists it), click X Y left|right, and
+# focus_check DESCRIPTION COMMAND... (check, or limit with the reason).
+shared_checks() {
+  start_normal
+  sleep 0.5
+  refresh
+  check "below an ordinary window (KWin's stacking)" below_normal
+  shot normal
+  check "below an ordinary window (its pixels cover the widget)" test "$(pixel normal 950 100)" = 00FF00
+  check "the rest of the widget still shows" shows_widget beside-normal 120
+
+  # A click, and an activation by a script.
+  click 1150 150 left
+  sleep 0.5
+  refresh
+  focus_check "not active after a click on it" has active=false
+  click 850 300 left  # the ordinary window
+  sleep 0.3
+  kwin_js <<<'workspace.activeClient = widget();' >/dev/null
+  sleep 0.3
+  refresh
+  focus_check "not active after a script activates it" has active=false
+  check "not demanding attention after a click and an activation" has demandsAttention=false
+  check "still below the ordinary window after a click" below_normal
+  click 850 300 left
+
+  workspace_and_show_desktop_checks
+  click 200 700 left  # the desktop window, raised on a click
+  sleep 0.5
+  check "shown with Show Desktop on after a click on the desktop" shows_widget show-desktop-click
+  kwin_js <<<'workspace.slotToggleShowDesktop();' >/dev/null
+  sleep 0.5
+  refresh
+  check "below the ordinary window again once Show Desktop is off" below_normal
+  click 200 700 left
+  sleep 0.5
+  check "shown after a click on the desktop window" shows_widget desktop-click 120
+
+  # The menu on a right click: the screen right and below the pointer changes.
+  shot before-menu
+  click 1100 100 right
+  sleep 0.8
+  shot menu
+  menu_shown() {
+    convert "$work/before-menu.png" -crop 120x60+1105+105 +repage "$work/a.png"
+    convert "$work/menu.png" -crop 120x60+1105+105 +repage "$work/b.png"
+    local d; d=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
+    ((${d%.*} > 1000))
+  }
+  check "a right click opens its menu" menu_shown
+}
+
 cc -O1 -o "$work/standin" "$here/kwin_standin.c" $(pkg-config --cflags --libs gtk+-3.0) || fail "could not build the stand-in windows"

@@ -17,7 +17,7 @@ set -euo pipefail
 bin=$1
 snapshot=$2
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/common.sh"
+source "$here/../kit/common.sh"
 require_tools kwin_wayland Xwayland dbus-daemon gdbus convert compare import cc pkg-config wayland-scanner pgrep
 fake_input_xml=/usr/share/plasma-wayland-protocols/fake-input.xml
 if [[ ! -f $fake_input_xml ]]; then
@@ -81,58 +81,15 @@ check "not demanding attention after mapping" has demandsAttention=false
 check "above the desktop window" above_desktop
 check "shows what render draws" shows_widget mapped
 
-# An ordinary window over the widget's left part.
-DISPLAY=$xdisplay GDK_BACKEND=x11 "$work/standin" normal '#00ff00' 700 60 300 300 >"$work/normal.log" 2>&1 &
-pids+=("$!")
-normal_mapped() { refresh; ! has normalLayer=none; }
-until_ok 10 normal_mapped || fail "the ordinary window did not map"
-sleep 0.5
-refresh
-check "below an ordinary window (KWin's stacking)" below_normal
-shot normal
-check "below an ordinary window (its pixels cover the widget)" test "$(pixel normal 950 100)" = 00FF00
-check "the rest of the widget still shows" shows_widget beside-normal 120
-
-# A click, and an activation by a script.
-click 1150 150 left
-sleep 0.5
-refresh
-limit "not active after a click on it" "KWin 5.27 activates any layer surface it is asked to focus" has active=false
-click 850 300 left  # the ordinary window
-sleep 0.3
-kwin_js <<<'workspace.activeClient = widget();' >/dev/null
-sleep 0.3
-refresh
-limit "not active after a script activates it" "KWin 5.27 activates any layer surface it is asked to focus" \
-  has active=false
-check "not demanding attention after a click and an activation" has demandsAttention=false
-check "still below the ordinary window after a click" below_normal
-click 850 300 left
-
-workspace_and_show_desktop_checks
-click 200 700 left  # the desktop window, raised on a click
-sleep 0.5
-check "shown with Show Desktop on after a click on the desktop" shows_widget show-desktop-click
-kwin_js <<<'workspace.slotToggleShowDesktop();' >/dev/null
-sleep 0.5
-refresh
-check "below the ordinary window again once Show Desktop is off" below_normal
-click 200 700 left
-sleep 0.5
-check "shown after a click on the desktop window" shows_widget desktop-click 120
-
-# The menu on a right click: the screen right and below the pointer changes.
-shot before-menu
-click 1100 100 right
-sleep 0.8
-shot menu
-menu_shown() {
-  convert "$work/before-menu.png" -crop 120x60+1105+105 +repage "$work/a.png"
-  convert "$work/menu.png" -crop 120x60+1105+105 +repage "$work/b.png"
-  local d; d=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
-  ((${d%.*} > 1000))
+# The ordinary window, clicks and the menu as on X11 (kwin_common.sh).
+start_normal() {
+  DISPLAY=$xdisplay GDK_BACKEND=x11 "$work/standin" normal '#00ff00' 700 60 300 300 >"$work/normal.log" 2>&1 &
+  pids+=("$!")
+  normal_mapped() { refresh; ! has normalLayer=none; }
+  until_ok 10 normal_mapped || fail "the ordinary window did not map"
 }
-check "a right click opens its menu" menu_shown
+focus_check() { limit "$1" "KWin 5.27 activates any layer surface it is asked to focus" "${@:2}"; }
+shared_checks
 "$work/fake_input" key 1  # Escape
 refresh
 echo "   $state"

@@ -14,7 +14,7 @@ set -euo pipefail
 bin=$1
 snapshot=$2
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/common.sh"
+source "$here/../kit/common.sh"
 require_tools Xvfb kwin_x11 dbus-daemon gdbus xprop xwininfo xdotool import convert compare cc pkg-config
 started=$SECONDS
 session=x11
@@ -60,57 +60,17 @@ check "no _NET_WM_STATE_DEMANDS_ATTENTION after mapping" bash -c "! grep -q DEMA
 check "above the desktop window" above_desktop
 check "shows what render draws" shows_widget mapped
 
-# An ordinary window over the widget's left part.
-GDK_BACKEND=x11 "$work/standin" normal '#00ff00' 700 60 300 300 >"$work/normal.log" 2>&1 &
-pids+=("$!")
-until_ok 10 xdotool search --onlyvisible --name '^standin-normal$' || fail "the ordinary window did not map"
-normal_mapped() { refresh; ! has normalLayer=none; }
-until_ok 5 normal_mapped || fail "KWin does not list the ordinary window"
-sleep 0.3
-refresh
-check "below an ordinary window (KWin's stacking)" below_normal
-shot normal
-check "below an ordinary window (its pixels cover the widget)" test "$(pixel normal 950 100)" = 00FF00
-check "the rest of the widget still shows" shows_widget beside-normal 120
-
-# A click, and an activation by a script.
-xdotool mousemove 1150 150 click 1
-sleep 0.5
-refresh
-check "not active after a click on it" has active=false
-xdotool mousemove 850 300 click 1  # the ordinary window
-sleep 0.3
-kwin_js <<<'workspace.activeClient = widget();' >/dev/null
-sleep 0.3
-refresh
-check "not active after a script activates it" has active=false
-check "not demanding attention after a click and an activation" has demandsAttention=false
-check "still below the ordinary window after a click" below_normal
-
-workspace_and_show_desktop_checks
-xdotool mousemove 200 700 click 1  # the desktop window, raised on a click
-sleep 0.5
-check "shown with Show Desktop on after a click on the desktop" shows_widget show-desktop-click
-kwin_js <<<'workspace.slotToggleShowDesktop();' >/dev/null
-sleep 0.5
-refresh
-check "below the ordinary window again once Show Desktop is off" below_normal
-xdotool mousemove 200 700 click 1
-sleep 0.5
-check "shown after a click on the desktop window" shows_widget desktop-click 120
-
-# The menu on a right click: the screen right and below the pointer changes.
-shot before-menu
-xdotool mousemove 1100 100 click 3
-sleep 0.8
-shot menu
-menu_shown() {
-  convert "$work/before-menu.png" -crop 120x60+1105+105 +repage "$work/a.png"
-  convert "$work/menu.png" -crop 120x60+1105+105 +repage "$work/b.png"
-  local d; d=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
-  ((${d%.*} > 1000))
+# The ordinary window, clicks and the menu as on Wayland (kwin_common.sh).
+start_normal() {
+  GDK_BACKEND=x11 "$work/standin" normal '#00ff00' 700 60 300 300 >"$work/normal.log" 2>&1 &
+  pids+=("$!")
+  until_ok 10 xdotool search --onlyvisible --name '^standin-normal$' || fail "the ordinary window did not map"
+  normal_mapped() { refresh; ! has normalLayer=none; }
+  until_ok 5 normal_mapped || fail "KWin does not list the ordinary window"
 }
-check "a right click opens its menu" menu_shown
+click() { xdotool mousemove "$1" "$2" click "$([[ $3 == left ]] && echo 1 || echo 3)"; }
+focus_check() { check "$@"; }
+shared_checks
 xdotool key Escape
 sleep 0.3
 

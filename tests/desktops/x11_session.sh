@@ -8,24 +8,10 @@ set -euo pipefail
 
 bin=$1
 snapshot=$2
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../kit/common.sh"
 require_tools Xvfb openbox xdotool xdpyinfo cc pkg-config
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  tail -20 "$work"/*.err >&2 2>/dev/null || true
-  exit 1
-}
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/x11_common.sh"
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
 
 windows() { xdotool search --onlyvisible --name '^Corvane today$' 2>/dev/null | wc -l; }

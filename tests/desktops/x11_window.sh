@@ -12,23 +12,10 @@ now=1700000000
 # xcompmgr draws a root without a wallpaper pixmap in this grey; the
 # wallpaper without a compositor is set to the same.
 wallpaper='#808080'
-source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/../kit/common.sh"
 require_tools Xvfb openbox xcompmgr xprop xwininfo xdotool import compare convert xsetroot xrandr dbus-daemon
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {  # with what the last widget said, which names a sanitizer's finding
-  echo "FAIL: $*" >&2
-  tail -40 "$work/run.err" >&2 2>/dev/null || true
-  exit 1
-}
-
+source "$(dirname "$0")/x11_common.sh"
 
 start_x() {  # starts Xvfb (and openbox) with the wallpaper; sets DISPLAY
   rm -f "$work/displayfd"
@@ -49,12 +36,8 @@ stop_x() {
 
 unshaped() { xwininfo -id "$wid" -shape | grep -q 'No window shape defined'; }
 shaped() { xwininfo -id "$wid" -shape | grep -q 'Window shape extents'; }
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-window_id() { xdotool search --onlyvisible --name '^Corvane today$' | head -1; }
 
 run_widget() {  # family, then extra options; sets wid
-  export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
-  mkdir -p "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
   # The host's clock starts at $now and nearly stands still, so the window
   # shows what `render --now $now` draws.
   "$bin" run --family "$1" --snapshot "$snapshot" --now "$now" --speed "${speed:-0.000001}" "${@:2}" \
