@@ -3,30 +3,23 @@
 #include <algorithm>
 #include <system_error>
 
-#include "platform/process/timeout.hpp"
 #include "platform/ui/tree/tree_compare.hpp"
 #include "support/fault.hpp"
 
 namespace corvane {
-namespace {
-
-// The wall clock is looked at at least this often (seconds) while something
-// is due: timers count monotonic time, which stands still during a suspend.
-constexpr double kWallCheck = 1.0;
-
-}  // namespace
 
 WidgetHost::WidgetHost(WidgetSource source, HostSettings settings, const FontLibrary& fonts, HostListener& listener)
     : source_(std::move(source)),
       settings_(std::move(settings)),
       listener_(listener),
       text_(fonts),
-      request_([this](BackgroundRequest::Answer answer) { answered(std::move(answer)); }) {
+      request_([this](BackgroundRequest::Answer answer) { answered(std::move(answer)); }),
+      // Due, or the clock set: either way what is due is worked out again.
+      timer_([this](WallTimer::Why) { recheck(); }) {
   settings_.environment.clock = settings_.clock.asClock();
 }
 
 WidgetHost::~WidgetHost() {
-  if (timer_) g_source_remove(timer_);
   if (reloadIdle_) g_source_remove(reloadIdle_);
 }
 
@@ -199,12 +192,9 @@ const LiveLayout* WidgetHost::layout(WidgetFamily family) const {
   return it == layouts_.end() ? nullptr : it->second.get();
 }
 
-gboolean WidgetHost::onTimer(gpointer self) {
-  auto* host = static_cast<WidgetHost*>(self);
-  host->timer_ = 0;
-  contained("the host's timer", [host] { host->wake(); });
-  host->arm();
-  return G_SOURCE_REMOVE;
+void WidgetHost::recheck() {
+  contained("the host's timer", [this] { wake(); });
+  arm();
 }
 
 void WidgetHost::wake() {
@@ -225,14 +215,17 @@ void WidgetHost::wake() {
 }
 
 void WidgetHost::arm() {
-  if (timer_) g_source_remove(timer_);
-  timer_ = 0;
   std::optional<Date> next = schedule_.nextDue();
   for (const auto& [family, layout] : layouts_)
     if (auto change = layout->nextChange(); change && (!next || *change < *next)) next = change;
-  if (!next) return;  // nothing is due: only a request from outside wakes the host
-  const double wait = settings_.clock.wallSeconds(next->timeIntervalSince(now()));
-  timer_ = g_timeout_add(timeoutMilliseconds(wait, kWallCheck), &WidgetHost::onTimer, this);
+  // Nothing due: only a request from outside (or the clock set) wakes the
+  // host. Otherwise it sleeps until the first thing due, however far: the
+  // timer counts the wall clock, through a suspend and a clock set.
+  if (!next) {
+    timer_.disarm();
+    return;
+  }
+  timer_.armIn(settings_.clock.wallSeconds(next->timeIntervalSince(now())));
 }
 
 }  // namespace corvane

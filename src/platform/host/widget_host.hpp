@@ -2,8 +2,8 @@
 // The running widget host: it asks a widget for timelines on the schedule,
 // shows each entry in every family it serves as a live layout, and wakes only
 // when something is due — a reload, an entry's date, or a relative text
-// turning over — and at least once a second while something is due, so that
-// a suspend or a clock change is noticed within a second. Timelines are
+// turning over — or the clock is set. Its one timer counts the wall clock,
+// so a suspend or a clock change needs no polling. Timelines are
 // asked for off the main loop; an entry that would draw what is shown keeps
 // the layouts as they are. It runs on the default GLib main context; whoever
 // owns the loop runs it.
@@ -19,6 +19,7 @@
 
 #include "platform/host/background_request.hpp"
 #include "platform/host/widget_source.hpp"
+#include "platform/process/wall_timer.hpp"
 #include "platform/protocol/canvas.hpp"
 #include "platform/protocol/host_clock.hpp"
 #include "platform/protocol/schedule.hpp"
@@ -87,6 +88,11 @@ class WidgetHost {
   void setTimeZone(const std::string& zone);
   const std::string& timeZone() const { return settings_.environment.timeZone; }
 
+  // What is due is worked out again now: the host's timer does this when it
+  // fires or the wall clock is set; a host given a clock of its own is told
+  // here when that clock jumps.
+  void recheck();
+
   const LiveLayout* layout(WidgetFamily family) const;
   Date now() const { return settings_.clock.now(); }
   const HostClock& clock() const { return settings_.clock; }
@@ -103,7 +109,6 @@ class WidgetHost {
   void build(WidgetFamily family, Node tree);
   void wake();
   void arm();
-  static gboolean onTimer(gpointer self);
   static gboolean onReload(gpointer self);
 
   WidgetSource source_;
@@ -121,7 +126,7 @@ class WidgetHost {
   PangoTextMeasurer text_;
   std::map<WidgetFamily, std::unique_ptr<LiveLayout>> layouts_;
   BackgroundRequest request_;
-  guint timer_ = 0;
+  WallTimer timer_;
   guint reloadIdle_ = 0;
   std::optional<std::string> cannotRequest_;  // why the last request could not start
 };
