@@ -1,5 +1,7 @@
 #include "platform/process/wall_timer.hpp"
 
+#include "platform/process/timeout.hpp"
+
 #include <glib-unix.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -14,6 +16,8 @@ namespace corvane {
 namespace {
 
 constexpr double kLongestWait = 86400;
+// Waits up to this long (seconds) are a GLib timeout's.
+constexpr double kShortWait = 2;
 constexpr long kNanosPerSecond = 1'000'000'000;
 
 }  // namespace
@@ -25,6 +29,7 @@ WallTimer::WallTimer(Fired fired) : fired_(std::move(fired)) {
 }
 
 WallTimer::~WallTimer() {
+  stopShort();
   if (source_) g_source_remove(source_);
   if (fd_ >= 0) ::close(fd_);
 }
@@ -32,6 +37,14 @@ WallTimer::~WallTimer() {
 void WallTimer::armIn(double seconds) {
   if (std::isnan(seconds) || seconds > kLongestWait) seconds = kLongestWait;
   if (!(seconds > 0)) seconds = 0;
+  armed_ = true;
+  if (seconds <= kShortWait) {
+    stopLong();
+    stopShort();
+    timeout_ = g_timeout_add(timeoutMilliseconds(seconds, kShortWait), &WallTimer::onTimeout, this);
+    return;
+  }
+  stopShort();
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
   // Absolute, so that it is a time of day and the kernel can tell us when
@@ -42,19 +55,40 @@ void WallTimer::armIn(double seconds) {
   at.it_value.tv_sec = now.tv_sec + whole + nanos / kNanosPerSecond;
   at.it_value.tv_nsec = nanos % kNanosPerSecond;
   ::timerfd_settime(fd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &at, nullptr);
-  armed_ = true;
+  fdArmed_ = true;
 }
 
 void WallTimer::disarm() {
+  stopShort();
+  stopLong();
+  armed_ = false;
+}
+
+void WallTimer::stopShort() {
+  if (timeout_) g_source_remove(timeout_);
+  timeout_ = 0;
+}
+
+void WallTimer::stopLong() {
+  if (!fdArmed_) return;
   itimerspec off{};
   ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &off, nullptr);
-  armed_ = false;
+  fdArmed_ = false;
+}
+
+gboolean WallTimer::onTimeout(gpointer self) {
+  auto* timer = static_cast<WallTimer*>(self);
+  timer->timeout_ = 0;
+  timer->armed_ = false;
+  timer->fired_(Why::due);
+  return G_SOURCE_REMOVE;
 }
 
 gboolean WallTimer::onReady(gint fd, GIOCondition /*condition*/, gpointer self) {
   auto* timer = static_cast<WallTimer*>(self);
   std::uint64_t expirations = 0;
   if (::read(fd, &expirations, sizeof expirations) == sizeof expirations) {
+    timer->fdArmed_ = false;
     timer->armed_ = false;
     timer->fired_(Why::due);
   } else if (errno == ECANCELED) {

@@ -4,8 +4,11 @@
 // suspend (the kernel expires it on resume, where a monotonic timer would
 // wait out the rest of its time), and at once when the clock is set (an NTP
 // step, a person changing the date), so that whatever waits on the clock
-// works its wait out again. One timerfd on CLOCK_REALTIME with
-// TFD_TIMER_CANCEL_ON_SET: nothing polls.
+// works its wait out again. A timerfd on CLOCK_REALTIME with
+// TFD_TIMER_CANCEL_ON_SET: nothing polls. Waits of a few seconds use a GLib
+// timeout instead, which costs no system call to arm or to fire (a line
+// ticking each second pays that sixty times a minute): a suspend or a clock
+// set can make one of them late by no more than its own length.
 
 #include <glib.h>
 
@@ -34,9 +37,14 @@ class WallTimer {
 
  private:
   static gboolean onReady(gint fd, GIOCondition condition, gpointer self);
+  static gboolean onTimeout(gpointer self);
+  void stopShort();
+  void stopLong();
 
   int fd_ = -1;
   guint source_ = 0;
+  guint timeout_ = 0;     // a short wait's GLib timeout
+  bool fdArmed_ = false;  // a long wait's timerfd
   bool armed_ = false;
   Fired fired_;
 };

@@ -23,6 +23,8 @@ TEST(WallTimer, FiresOnceAtTheTimeArmedAndNeverWhenDisarmed) {
   };
   const Case cases[] = {
       {"a short wait", {0.15}, false, 0.15, 0.6},
+      {"a long wait (the wall clock's timer)", {2.2}, false, 2.2, 2.7},
+      {"a long wait made short", {2.5, 0.1}, false, 0.1, 0.6},
       {"nothing to wait", {0}, false, 0, 0.3},
       {"a wait already past", {-5}, false, 0, 0.3},
       {"a later arming replaces the first", {5, 0.1}, false, 0.1, 0.6},
