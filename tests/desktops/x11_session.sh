@@ -16,12 +16,26 @@ export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
 
 windows() { xdotool search --onlyvisible --name '^Corvane today$' 2>/dev/null | wc -l; }
 one_window() { [[ $(windows) == 1 ]]; }
+# The server answering is the one this test started: its lock names it.
+ours() { [[ $(tr -d ' \n' </tmp/.X"$1"-lock 2>/dev/null) == "$xvfb" ]] && xdpyinfo -display ":$1" >/dev/null 2>&1; }
 start_xvfb() {  # on display $1
   Xvfb ":$1" -screen 0 1280x800x24 -nolisten tcp -noreset 2>>"$work/xvfb.err" &
   xvfb=$!; pids+=("$xvfb")
-  until_ok 10 xdpyinfo -display ":$1" || fail "Xvfb :$1 did not start"
+  until_ok 10 ours "$1" || fail "Xvfb :$1 did not start"
 }
-for n in $(seq 60 99); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
+# A display number of this test's own for its whole run, also while its
+# server is away (section 3): another run of this test at the same time
+# (the sanitizer builds' tests run beside the normal build's) would
+# otherwise take the free number, and the two widgets would share a server.
+reservation=''
+for n in $(seq 60 99); do
+  [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+  exec {reservation}>>"/tmp/.corvane-test-display-$n.lock"
+  flock -n "$reservation" && break
+  exec {reservation}>&-
+  reservation=''
+done
+[[ -n $reservation ]] || fail "no free display number from :60 to :99"
 export DISPLAY=:$n
 
 # 1. A window manager whose client list names a window already destroyed:
