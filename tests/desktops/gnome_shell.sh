@@ -368,6 +368,10 @@ pointer_checks() {  # label
     IFS=, read -r x y w h <<<"$(field frame "$(widget_info)")"
     pointer_click $((x + 60)) $((y + 60)) 3
     until_ok 3 menu_open || true
+    # GTK takes a release within half a second of the menu's popup for the
+    # end of the press that opened it, and keeps the menu up: on a loaded
+    # machine the pick could come that soon.
+    sleep 0.6
     local mx my mw mh
     IFS=, read -r mx my mw mh <<<"$(cv 'menus()' | sed 's/^[A-Z_]*://; s/,[A-Z_]*:.*//')"
     pointer_click $((mx + mw / 2)) $((my + mh - 24)) 1
