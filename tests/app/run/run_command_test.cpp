@@ -67,12 +67,13 @@ Env noBus(const TempDir& dir) {
 TEST(RunHeadless, KeepsThePicturesCurrentAndTheFreshLineCountsUntilTheNextTimeline) {
   TempDir dir;
   std::filesystem::create_directory(dir.file("out"));
-  // Written 13 minutes before the start: the line is fresh when built (two
-  // minutes of host time leave room for a slow start), and goes on counting
-  // past 15 minutes until the timeline 300 s later.
-  const std::string snapshot = snapshotAged(dir, 780);
+  // Written 12 minutes before the start: the line is fresh when built (three
+  // minutes of host time, 4.5 s at this speed, leave room for a slow start
+  // under a sanitizer on a busy machine), and goes on counting past 15
+  // minutes until the timeline 300 s later.
+  const std::string snapshot = snapshotAged(dir, 720);
   ChildProcess host({kBinary, "run", "--headless", "--out", dir.file("out"), "--snapshot", snapshot, "--now",
-                     std::to_string(kStart), "--speed", "60", "--interval", "20", "--events", "--scale", "1"},
+                     std::to_string(kStart), "--speed", "40", "--interval", "20", "--events", "--scale", "1"},
                     noBus(dir), dir.file("stderr.txt"));
   ASSERT_TRUE(host.started());
   std::vector<std::string> seen;
@@ -91,7 +92,7 @@ TEST(RunHeadless, KeepsThePicturesCurrentAndTheFreshLineCountsUntilTheNextTimeli
     auto draw = host.waitFor(R"("family":")" + family + "\"", seen);
     ASSERT_TRUE(draw);
     const std::string line = text(*draw, "freshness").value_or("null");
-    EXPECT_TRUE(line.rfind("13 min", 0) == 0 || line.rfind("14 min", 0) == 0) << *draw;
+    EXPECT_TRUE(line.rfind("12 min", 0) == 0 || line.rfind("13 min", 0) == 0 || line.rfind("14 min", 0) == 0) << *draw;
   }
 
   // The next timeline comes no earlier than the reload date; before it, the
