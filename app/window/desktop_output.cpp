@@ -68,6 +68,10 @@ WindowActions DesktopOutput::actionsFor(WindowRegistry::Shown& shown) {
   a.menu.lock = [this, &shown](bool locked) { windows_.lock(shown, locked); };
   a.menu.remove = [this, &shown] { remove(shown); };
   a.menu.quit = [this] { process_.quit(); };
+  a.menu.canUseShellExtension = [this] { return bool(shellExtension_); };
+  a.menu.useShellExtension = [this] {
+    if (shellExtension_) shellExtension_();
+  };
   a.moved = [this, &shown](double x, double y) { windows_.dragged(shown, x, y); };
   return a;
 }

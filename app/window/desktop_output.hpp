@@ -7,6 +7,8 @@
 
 #include <glib.h>
 
+#include <functional>
+
 #include "app/run/host_events.hpp"
 #include "app/run/window_options.hpp"
 #include "app/window/window_registry.hpp"
@@ -34,6 +36,8 @@ class DesktopOutput final : public EventPrintingListener {
   // Opens the window of `family` (shown once its first layout is drawn), or
   // shows the open one again.
   void open(WidgetFamily family, bool byPerson = false);
+  // Offers, in the menu, to turn the Shell's extension on with `turnOn`.
+  void offerShellExtension(std::function<void()> turnOn) { shellExtension_ = std::move(turnOn); }
   // The families shown now.
   std::vector<std::string> families() const { return windows_.families(); }
 
@@ -56,6 +60,7 @@ class DesktopOutput final : public EventPrintingListener {
   ScaleChoice scale_;
   AppLauncher application_;
   DesktopNotice notice_;  // what a click could not open, told to the person
+  std::function<void()> shellExtension_;
   guint scaleIdle_ = 0;
   guint removeIdle_ = 0;
   WindowRegistry::Shown* removing_ = nullptr;  // closed at the next idle, out of its own menu

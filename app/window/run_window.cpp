@@ -17,6 +17,7 @@
 #include "app/run/host_setup.hpp"
 #include "app/window/desktop_output.hpp"
 #include "platform/desktop/display_session.hpp"
+#include "platform/desktop/shell_extension.hpp"
 #include "platform/desktop/widget_settings.hpp"
 #include "platform/host/widget_host.hpp"
 #include "platform/process/host_process.hpp"
@@ -49,13 +50,11 @@ char** gArgv = nullptr;
 constexpr const char* kShownVariable = "CORVANE_WIDGET_SHOWN";
 std::function<std::vector<std::string>()> gShown;
 
-[[noreturn]] void displayLost() {
-  // An Xwayland restarted by its compositor, a nested session: the display
-  // may come back. GTK cannot open one again once its connection broke, so
-  // the program starts afresh, waits for a display as at a late login start,
-  // and shows the widgets shown now. Descriptors are closed on exec, which
-  // also lets the instance lock go for the new program to take.
-  std::fputs("corvane-widget: the display went away; starting again to wait for it\n", stderr);
+// Starts the program afresh with the widgets shown now. Descriptors are
+// closed on exec, which also lets the instance lock go for the new program
+// to take.
+[[noreturn]] void startAgain(const char* why) {
+  std::fprintf(stderr, "corvane-widget: %s\n", why);
   std::fflush(stderr);
   if (gArgv) {
     std::string shown;
@@ -66,6 +65,41 @@ std::function<std::vector<std::string>()> gShown;
     std::perror("corvane-widget: could not start again");
   }
   _exit(kExitDisplayLost);
+}
+
+// An Xwayland restarted by its compositor, a nested session: the display
+// may come back. GTK cannot open one again once its connection broke, so
+// the program starts afresh and waits for a display as at a late login start.
+[[noreturn]] void displayLost() { startAgain("the display went away; starting again to wait for it"); }
+
+// How long the Shell may take to start the extension's keeper once asked (s).
+constexpr guint kKeeperPatience = 10;
+
+// The widget's menu turned the Shell extension on: once its keeper answers,
+// the program starts again, to be started by it.
+void useShellExtension() {
+  if (!shell::turnOn()) {
+    std::cerr << "corvane-widget: GNOME Shell did not turn the widget's extension on\n";
+    return;
+  }
+  static guint watch = 0, patience = 0;
+  if (watch) return;
+  watch = g_bus_watch_name(
+      G_BUS_TYPE_SESSION, shell::kKeeperName, G_BUS_NAME_WATCHER_FLAGS_NONE,
+      +[](GDBusConnection*, const char*, const char*, gpointer) {
+        startAgain("GNOME Shell's extension is on; starting again as a widget it keeps");
+      },
+      nullptr, nullptr, nullptr);
+  patience = g_timeout_add_seconds(
+      kKeeperPatience,
+      +[](gpointer) -> gboolean {
+        g_bus_unwatch_name(watch);
+        watch = patience = 0;
+        std::cerr << "corvane-widget: the widget's GNOME Shell extension is on but did not answer; it may need the "
+                     "next login\n";
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
 }
 
 // The families shown before the display went away, if this program started
@@ -139,6 +173,15 @@ void runWindows(const WindowRunOptions& o) {
               << " is enabled and starts the widget; the autostart entry stands down\n";
     return;
   }
+  // On GNOME, the Shell's extension keeps the widget if it is on.
+  const shell::ExtensionState extension = shell::kept() ? shell::ExtensionState::on : shell::extensionState();
+  if (extension == shell::ExtensionState::on && !shell::kept()) {
+    if (auto status = shell::runThroughKeeper(gArgv + 1)) {
+      std::fflush(nullptr);
+      std::exit(*status);
+    }
+  }
+  if (auto note = shell::stateNote(extension)) std::cerr << *note << '\n';
   std::vector<std::string> declared;
   for (WidgetFamily f : declaredFamilies()) declared.emplace_back(familyShortName(f));
   // What a person set up last time, unless --family says otherwise.
@@ -181,7 +224,7 @@ void runWindows(const WindowRunOptions& o) {
   }
   gdk_set_program_class("corvane-widget");  // after GTK's start, which sets its own
   watchDisplayLoss(displayLost);
-  if (gnomeDesktopIconsOn())
+  if (!shell::kept() && gnomeDesktopIconsOn())
     std::cerr << "corvane-widget: GNOME's desktop icons lie over the widget: it shows through them, but clicks, "
                  "drags and its menu reach the icons; `corvane-widget run --family F --position P` places it, and "
                  "`corvane-widget reload` reloads it\n";
@@ -198,6 +241,7 @@ void runWindows(const WindowRunOptions& o) {
 
   HostProcess process;
   DesktopOutput output(o, fonts, process, settings, int(host.environment.displayScale), verdict);
+  if (extension == shell::ExtensionState::off) output.offerShellExtension(useShellExtension);
   WidgetHost widgetHost(widgetSourceFor(config), host, fonts, output);
   output.attach(widgetHost);
   serveUntilEnd(process, widgetHost, output, o.snapshotFile, o.watch, o.env, [&] {

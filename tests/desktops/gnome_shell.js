@@ -53,7 +53,7 @@ global._cv = (() => {
                 `all_workspaces=${w.is_on_all_workspaces()}`,
                 `on_active_workspace=${w.located_on_workspace(ws)}`,
                 `shown=${!w.minimized && !w.is_hidden() && w.get_compositor_private() !== null && w.get_compositor_private().visible}`,
-                `focused=${focus === w}`, `frame=${rect(w)}`,
+                `focused=${focus === w}`, `frame=${rect(w)}`, `pid=${w.get_pid()}`,
                 `workarea=${area.x},${area.y},${area.width},${area.height}`,
             ].join(' ')).join(' | ') || 'none';
         },
@@ -123,9 +123,12 @@ global._cv = (() => {
             w.move_frame(true, x, y);
             return 'ok';
         },
-        // The widget's menus (popup windows of its X11 client).
+        // The widget's menus: popup windows of its X11 client, or popups
+        // of its Wayland window.
         menus() {
-            return windows().filter(w => w.get_wm_class() === 'corvane-widget' && w.get_title() !== TITLE)
+            const ofWidget = w => w.get_wm_class() === 'corvane-widget' ||
+                (w.get_transient_for() && w.get_transient_for().get_title() === TITLE);
+            return windows().filter(w => ofWidget(w) && w.get_title() !== TITLE)
                 .map(w => `${typeName(w.get_window_type())}:${rect(w)}`).join(',') || 'none';
         },
         // Popup windows of any client, for what opened instead.

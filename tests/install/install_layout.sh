@@ -55,6 +55,13 @@ if [[ $assets == ON ]]; then
   done
   grep -q "^ExecStart=/opt/corvane/bin/corvane-widget run" "$root/lib/systemd/user/corvane-widget.service" ||
     fail "the unit does not start the installed program"
+  # The GNOME Shell extension, starting the installed window program only.
+  extension=$root/share/gnome-shell/extensions/today@desktop.corvane.com
+  for f in metadata.json extension.js keeper.js; do
+    [[ -f $extension/$f ]] || fail "the GNOME Shell extension's $f is not installed"
+  done
+  grep -q '"program": "/opt/corvane/libexec/corvane-widget/corvane-widget-window"' "$extension/metadata.json" ||
+    fail "the GNOME Shell extension does not start the installed window program: $(cat "$extension/metadata.json")"
 fi
 
 status=0

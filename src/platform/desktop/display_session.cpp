@@ -68,12 +68,22 @@ bool xAnswersWithin(double seconds) {
   return false;
 }
 
+// Whether the compositor of the display opened offers layer shell, as the
+// probe found it: gtk-layer-shell's own check warns on stderr where it is
+// missing, which GNOME always is.
+std::optional<bool> gLayerShell;
+
 DisplayProbe probe() {
   DisplayProbe p;
   p.waylandNamed = named("WAYLAND_DISPLAY");
   p.x11Named = named("DISPLAY");
   if (const char* b = std::getenv("GDK_BACKEND")) p.requestedBackend = b;
-  if (p.waylandNamed) {
+  if (named("WAYLAND_SOCKET")) {
+    // A connection the compositor made for this process (GNOME Shell's
+    // keeper starts it so): it can be opened once, by GDK, and is the
+    // compositor's own client only through it. GNOME offers no layer shell.
+    p.waylandNamed = p.waylandAnswers = true;
+  } else if (p.waylandNamed) {
     if (wl_display* d = wl_display_connect(nullptr)) {
       p.waylandAnswers = true;
       p.layerShell = offersLayerShell(d);
@@ -118,6 +128,7 @@ DisplayOpened openDisplay(double patience) {
       const BackendChoice choice = chooseBackend(p);
       if (!choice.allowed.empty()) gdk_set_allowed_backends(choice.allowed.c_str());
       if (!choice.note.empty()) std::fprintf(stderr, "%s\n", choice.note.c_str());
+      if (p.waylandAnswers) gLayerShell = p.layerShell;
       if (gtk_init_check(nullptr, nullptr)) {
         // GDK has read it: what the widget starts (the application) must
         // not inherit a setting that is ours.
@@ -138,7 +149,8 @@ DisplayKind displayKind() {
   GdkDisplay* d = gdk_display_get_default();
   if (GDK_IS_X11_DISPLAY(d)) return DisplayKind::x11;
   if (GDK_IS_WAYLAND_DISPLAY(d))
-    return gtk_layer_is_supported() ? DisplayKind::waylandLayer : DisplayKind::waylandPlain;
+    return (gLayerShell ? *gLayerShell : gtk_layer_is_supported()) ? DisplayKind::waylandLayer
+                                                                   : DisplayKind::waylandPlain;
   return DisplayKind::other;
 }
 

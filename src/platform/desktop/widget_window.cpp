@@ -11,6 +11,7 @@
 #include "platform/desktop/accessibility.hpp"
 #include "platform/desktop/display_session.hpp"
 #include "platform/desktop/layer_surface.hpp"
+#include "platform/desktop/shell_keeper.hpp"
 #include "platform/desktop/window_menu.hpp"
 #include "platform/desktop/window_placer.hpp"
 #include "platform/desktop/x11_window.hpp"
@@ -172,8 +173,10 @@ WidgetWindow::WidgetWindow(WindowContent& content, WindowPlacement placement, Wi
       layer::setUp(w, placement);
       break;
     case DisplayKind::waylandPlain:
-      std::fprintf(stderr,
-                   "corvane-widget: this compositor offers no layer shell; placement is left to the compositor\n");
+      // GNOME Shell's keeper places and keeps what it started.
+      if (!shell::Keeper::ofThisProcess())
+        std::fprintf(stderr,
+                     "corvane-widget: this compositor offers no layer shell; placement is left to the compositor\n");
       break;
     case DisplayKind::x11: x11::setDesktopHints(w); break;
     case DisplayKind::other: break;

@@ -56,6 +56,8 @@ WindowMenu::WindowMenu(GtkWidget* widget, MenuActions actions) : actions_(std::m
   lock_ = item(menu_, gtk_check_menu_item_new_with_label("Lock in place"), "lock");
   connect(lock_);
   connect(item(menu_, gtk_menu_item_new_with_label("Remove widget"), "remove"));
+  shellExtension_ = item(menu_, gtk_menu_item_new_with_label("Turn on GNOME Shell extension"), "shell extension");
+  connect(shellExtension_);
 
   gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
   connect(item(menu_, gtk_menu_item_new_with_label("Quit"), "quit"));
@@ -70,6 +72,7 @@ WindowMenu::~WindowMenu() {
   for (GtkWidget* a : adds_) g_signal_handlers_disconnect_by_data(a, this);
   g_signal_handlers_disconnect_by_data(toCorner_, this);
   g_signal_handlers_disconnect_by_data(lock_, this);
+  g_signal_handlers_disconnect_by_data(shellExtension_, this);
   if (gtk_menu_get_attach_widget(GTK_MENU(menu_))) gtk_menu_detach(GTK_MENU(menu_));
 }
 
@@ -89,6 +92,7 @@ void WindowMenu::popUp(const GdkEvent* trigger, std::string_view family) {
   const bool locked = actions_.locked && actions_.locked();
   gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(lock_), locked);
   gtk_widget_set_sensitive(toCorner_, !locked);  // a locked widget stays where it is
+  gtk_widget_set_visible(shellExtension_, actions_.canUseShellExtension && actions_.canUseShellExtension());
   updating_ = false;
   gtk_menu_popup_at_pointer(GTK_MENU(menu_), trigger);
 }
@@ -113,6 +117,8 @@ void WindowMenu::act(GtkMenuItem* item) const {
     call(actions_.lock, gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item)) != FALSE);
   } else if (action == "remove") {
     call(actions_.remove);
+  } else if (action == "shell extension") {
+    call(actions_.useShellExtension);
   } else if (action == "quit") {
     call(actions_.quit);
   } else if (action.rfind("add ", 0) == 0) {

@@ -26,6 +26,8 @@ struct MenuActions {
   std::function<void(bool locked)> lock;  // Lock in place ticked or unticked
   std::function<void()> remove;
   std::function<void()> quit;
+  std::function<bool()> canUseShellExtension;  // GNOME Shell's extension for the widget is installed but off
+  std::function<void()> useShellExtension;
 };
 
 class WindowMenu {
@@ -52,6 +54,7 @@ class WindowMenu {
   std::vector<GtkWidget*> adds_;   // one item per family
   GtkWidget* toCorner_ = nullptr;
   GtkWidget* lock_ = nullptr;
+  GtkWidget* shellExtension_ = nullptr;
   bool updating_ = false;  // ticking the current size is not a choice
   guint32 time_ = 0;       // of the click that popped the menu up
 };

@@ -19,12 +19,6 @@ void framePosition(GtkWindow* window, int& x, int& y) {
   if (GdkWindow* w = gtk_widget_get_window(GTK_WIDGET(window))) gdk_window_get_root_origin(w, &x, &y);
 }
 
-Rect workArea(GdkMonitor* m) {
-  GdkRectangle r{};
-  gdk_monitor_get_workarea(m, &r);
-  return {double(r.x), double(r.y), double(r.width), double(r.height)};
-}
-
 }  // namespace
 
 WindowPlacer::WindowPlacer(GtkWindow* window, WindowPlacement placement, bool layerSurface, std::function<Size()> size,
@@ -44,9 +38,16 @@ WindowPlacer::WindowPlacer(GtkWindow* window, WindowPlacement placement, bool la
   monitorsHandler_ = g_signal_connect(screen, "monitors-changed", G_CALLBACK(onScreenChanged), this);
   sizeHandler_ = g_signal_connect(screen, "size-changed", G_CALLBACK(onScreenChanged), this);
   workArea_ = std::make_unique<x11::WorkAreaWatch>(screen, [this] { placeSoon(); });
+  keeper_ = layer_ ? nullptr : shell::Keeper::ofThisProcess();
+  if (keeper_) {
+    keeperPath_ = keeper_->name(window_);
+    keeperWatch_ =
+        keeper_->watch([this] { placeSoon(); }, keeperPath_, [this](int x, int y) { dropped(double(x), double(y)); });
+  }
 }
 
 WindowPlacer::~WindowPlacer() {
+  if (keeper_) keeper_->unwatch(keeperWatch_);
   if (pollTimer_) g_source_remove(pollTimer_);
   if (placeIdle_) g_source_remove(placeIdle_);
   GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window_));
@@ -63,6 +64,33 @@ GdkMonitor* WindowPlacer::chosenMonitor() const {
     return gdk_display_get_monitor(d, *placement_.monitor);
   if (GdkMonitor* primary = gdk_display_get_primary_monitor(d)) return primary;
   return gdk_display_get_n_monitors(d) > 0 ? gdk_display_get_monitor(d, 0) : nullptr;
+}
+
+Rect WindowPlacer::workArea(GdkMonitor* m) const {
+  GdkRectangle r{};
+  if (keeper_) {
+    gdk_monitor_get_geometry(m, &r);
+    return keeper_->workArea({double(r.x), double(r.y), double(r.width), double(r.height)});
+  }
+  gdk_monitor_get_workarea(m, &r);
+  return {double(r.x), double(r.y), double(r.width), double(r.height)};
+}
+
+void WindowPlacer::moveTo(int x, int y) {
+  if (keeper_)
+    keeper_->move(keeperPath_, x, y);
+  else
+    gtk_window_move(window_, x, y);
+}
+
+// A drag the keeper saw end: where it was let go is where it goes from now
+// on, unless it did not move.
+void WindowPlacer::dropped(double x, double y) {
+  if (frame_ && frame_->x == x && frame_->y == y) return;
+  const Size size = size_();
+  frame_ = Rect{x, y, size.width, size.height};
+  placement_.dragged = frame_;
+  if (dragged_) dragged_(x, y);
 }
 
 // X11 (and Wayland without layer shell, where the compositor may ignore it):
@@ -99,7 +127,7 @@ void WindowPlacer::place() {
                  size.width, size.height, area->width, area->height);
   }
   frame_ = frame;
-  gtk_window_move(window_, int(frame->x), int(frame->y));
+  moveTo(int(frame->x), int(frame->y));
 }
 
 void WindowPlacer::placeSoon() {
@@ -116,6 +144,11 @@ void WindowPlacer::placeSoon() {
 
 void WindowPlacer::startDrag(const GdkEventButton* event) {
   if (layer_ || locked_) return;  // the compositor keeps a layer surface where it is anchored
+  if (keeper_) {
+    // The Shell moves it and the keeper says where it was let go.
+    gtk_window_begin_move_drag(window_, int(event->button), int(event->x_root), int(event->y_root), event->time);
+    return;
+  }
   int x = 0, y = 0;
   framePosition(window_, x, y);
   drag_.pressed(x, y);

@@ -5,17 +5,21 @@
 // that work area; placed again when monitors come, go or
 // change and when the window manager sets a new work area; and the end of a
 // drag, told to whoever remembers places. A layer surface is placed by the
-// compositor: only its monitor is chosen again.
+// compositor: only its monitor is chosen again. A window GNOME Shell's
+// keeper started is placed through the keeper, which knows the work area
+// and tells where a drag left it.
 
 #include <gtk/gtk.h>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/desktop/placement.hpp"
+#include "platform/desktop/shell_keeper.hpp"
 #include "platform/desktop/x11_window.hpp"
 
 namespace corvane {
@@ -56,6 +60,9 @@ class WindowPlacer {
 
  private:
   GdkMonitor* chosenMonitor() const;
+  Rect workArea(GdkMonitor* monitor) const;
+  void moveTo(int x, int y);
+  void dropped(double x, double y);
   static gboolean onPoll(gpointer self);
   static void onMonitorsChanged(GdkDisplay*, GdkMonitor*, WindowPlacer* self);
   static void onScreenChanged(GdkScreen*, WindowPlacer* self);
@@ -75,6 +82,9 @@ class WindowPlacer {
   guint placeIdle_ = 0;
   gulong addedHandler_ = 0, removedHandler_ = 0, monitorsHandler_ = 0, sizeHandler_ = 0;
   std::unique_ptr<x11::WorkAreaWatch> workArea_;
+  shell::Keeper* keeper_ = nullptr;  // set when the Shell's keeper started the program
+  std::string keeperPath_;           // what the keeper knows this window by
+  int keeperWatch_ = 0;
 };
 
 }  // namespace corvane
