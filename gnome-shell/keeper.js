@@ -44,7 +44,15 @@ function makeKeeper({Clutter, Gio, GLib, Meta, Main, global, program, name, log}
     const windows = new Map();   // Meta.Window → {client, ids, wanted}
     const asked = new Map();     // where the program asked a window to go, by bus name and path
     const handlers = [];         // [object, id]
-    let exported = null, ownerId = 0, lastOther = null, refocusId = 0;
+    let exported = null, ownerId = 0, refocusId = 0;
+    // The window focused last that is not ours, while it lasts.
+    let lastOther = null, lastOtherId = 0;
+    const setLastOther = w => {
+        if (lastOther)
+            lastOther.disconnect(lastOtherId);
+        lastOther = w;
+        lastOtherId = w ? w.connect('unmanaged', () => setLastOther(null)) : 0;
+    };
 
     const connect = (object, signal, fn) => handlers.push([object, object.connect(signal, fn)]);
     const now = () => global.get_current_time();
@@ -110,8 +118,8 @@ function makeKeeper({Clutter, Gio, GLib, Meta, Main, global, program, name, log}
             return;
         if (isWidget(focus))
             giveBackFocus();
-        else if (!clientOf(focus))
-            lastOther = focus;
+        else if (!clientOf(focus) && focus !== lastOther)
+            setLastOther(focus);
     };
     // The widget's menu: the keyboard goes to it while it is open.
     const onPopup = w => {
@@ -308,7 +316,7 @@ function makeKeeper({Clutter, Gio, GLib, Meta, Main, global, program, name, log}
             if (exported)
                 exported.unexport();
             exported = null;
-            lastOther = null;
+            setLastOther(null);
         },
         // For tests: the widget windows kept now.
         windows: () => [...windows.keys()],
