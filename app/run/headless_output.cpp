@@ -85,6 +85,20 @@ void HeadlessOutput::layoutChanged(WidgetFamily family, const LiveLayout& layout
   picture.flushTimer = g_timeout_add(timeoutMilliseconds(wait, 86400), &HeadlessOutput::onFlush, &picture);
 }
 
+// A change is written at most once per interval: one that comes sooner is
+// read when the interval ends, so the host sleeps until then. The end is
+// rounded up to a whole second, where the texts change anyway, so that the
+// families written together (a few microseconds apart) are read again in
+// one wake. A picture behind its file, or a clock set back since the last
+// write, takes the change now.
+Date HeadlessOutput::nextUse(WidgetFamily family, Date change) const {
+  auto it = pictures_.find(family);
+  if (it == pictures_.end() || !it->second.lastWritten || it->second.unwritten) return change;
+  if (clock_.now() < *it->second.lastWritten) return change;
+  const Date due{std::ceil(it->second.lastWritten->addingTimeInterval(interval_).sinceEpoch)};
+  return due > change ? due : change;
+}
+
 gboolean HeadlessOutput::onFlush(gpointer p) {
   auto* picture = static_cast<Picture*>(p);
   picture->flushTimer = 0;

@@ -30,6 +30,7 @@ class HeadlessOutput final : public EventPrintingListener {
 
   void layoutReplaced(WidgetFamily family, const LiveLayout& layout) override;
   void layoutChanged(WidgetFamily family, const LiveLayout& layout, Rect damage) override;
+  Date nextUse(WidgetFamily family, Date change) const override;
   void layoutRemoved(WidgetFamily family) override;
 
  private:

@@ -206,7 +206,7 @@ void WidgetHost::wake() {
     // out on the old time and may be as far off as the clock moved, so the
     // texts are read again now.
     const bool steppedBack = at < layout->readAt();
-    if (!next || (*next > at && !steppedBack)) continue;
+    if (!next || (listener_.nextUse(family, *next) > at && !steppedBack)) continue;
     // One family's trouble is not the others': each goes on by itself.
     contained("a live text's tick", [&, &family = family, &layout = layout] {
       if (auto damage = layout->update()) listener_.layoutChanged(family, *layout, *damage);
@@ -216,8 +216,11 @@ void WidgetHost::wake() {
 
 void WidgetHost::arm() {
   std::optional<Date> next = schedule_.nextDue();
-  for (const auto& [family, layout] : layouts_)
-    if (auto change = layout->nextChange(); change && (!next || *change < *next)) next = change;
+  for (const auto& [family, layout] : layouts_) {
+    auto change = layout->nextChange();
+    if (change) change = listener_.nextUse(family, *change);
+    if (change && (!next || *change < *next)) next = change;
+  }
   // Nothing due: only a request from outside (or the clock set) wakes the
   // host. Otherwise it sleeps until the first thing due, however far: the
   // timer counts the wall clock, through a suspend and a clock set.

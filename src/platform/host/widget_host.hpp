@@ -45,6 +45,11 @@ class HostListener {
   virtual void layoutChanged(WidgetFamily family, const LiveLayout& layout, Rect damage) = 0;
   // `family` is no longer served; its layout is gone.
   virtual void layoutRemoved(WidgetFamily /*family*/) {}
+  // When a change of `family`'s relative texts due at `change` is first
+  // used: a window shows it then; an output that keeps a picture once a
+  // minute, at its next write. The host reads the texts no earlier, so it
+  // wakes no more often than they are used.
+  virtual Date nextUse(WidgetFamily /*family*/, Date change) const { return change; }
 };
 
 struct HostSettings {

@@ -74,8 +74,17 @@ struct Recorder final : HostListener {
     events.push_back("replaced");
     if (onReplace) onReplace();
   }
-  void layoutChanged(WidgetFamily, const LiveLayout&, Rect) override { ++changed; }
+  void layoutChanged(WidgetFamily, const LiveLayout& layout, Rect) override {
+    readings.push_back(layout.readAt());
+    ++changed;
+  }
+  // Uses a change no sooner than `useEvery` host seconds after the last one.
+  Date nextUse(WidgetFamily, Date change) const override {
+    return readings.empty() ? change : std::max(change, readings.back().addingTimeInterval(useEvery));
+  }
   std::atomic<int> changed{0};
+  std::vector<Date> readings;  // when each change was read
+  double useEvery = 0;
   int count(const std::string& e) const { return int(std::count(events.begin(), events.end(), e)); }
 };
 
@@ -264,6 +273,29 @@ TEST(WidgetHost, AClockSetBackKeepsTheLineTicking) {
   ASSERT_TRUE(turnUntil([&] { return f.listener.changed > ticks; }))
       << "no tick within 10 s of the clock going back an hour";
   EXPECT_EQ(f.listener.count("timeline"), 1);
+}
+
+// The host reads a ticking line only as often as its listener uses it: an
+// output that writes a picture a minute is woken once a minute, not each
+// second.
+TEST(WidgetHost, ReadsTickingTextsOnlyAsOftenAsTheyAreUsed) {
+  for (const double every : {0.0, 60.0}) {
+    Fixture f;
+    f.listener.useEvery = every;
+    f.timeline = [](int, Date now) { return oneEntry({"today", kStart - 30}, now, 86400); };
+    f.start();
+    ASSERT_TRUE(turnUntil([&] { return f.listener.changed >= 6; })) << every;
+    const std::vector<Date> readings = f.listener.readings;
+    // The line changes each second: at most one change a minute is read.
+    for (std::size_t i = 1; i < readings.size() && every > 0; ++i)
+      EXPECT_GE(readings[i].timeIntervalSince(readings[i - 1]), every - 1e-6) << "at " << i;
+    // Used at once, the changes come about a second apart (this clock runs
+    // a thousand times fast: a millisecond late is a second).
+    const double mean = readings.back().timeIntervalSince(readings.front()) / double(readings.size() - 1);
+    if (every == 0) {
+      EXPECT_LT(mean, 5) << "changes went unread";
+    }
+  }
 }
 
 // A host that ends (SIGTERM) while its provider is stuck reading (a stalled
