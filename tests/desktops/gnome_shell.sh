@@ -66,39 +66,9 @@ desktop_checks() {  # label
   check "$v: still below them after it is raised" below_both
   cv 'activate()' >/dev/null
   sleep 0.5
-  not_focused() { local f; f=$(cv 'focus()'); detail="focus on $f"; [[ $f != "Corvane today" ]]; }
   check "$v: not focused after an activation" not_focused
   check "$v: still below after an activation" below_both
-  local sw; sw=$(cv 'switcher()')
-  echo "note: $v: switcher: $sw"
-  detail=$sw; check "$v: normal windows are in the window switcher" grep -q 'windows=.*Normal x11' <<<"$sw"
-  detail=$sw; check "$v: not in the window switcher's windows nor its applications" \
-    bash -c '! grep -q "Corvane today" <<<"$1"' _ "$sw"
-  cv 'showOverview()' >/dev/null
-  shown() { [[ $(cv 'overviewShown()') == true ]]; }
-  until_ok 10 shown || true
-  sleep 0.3
-  local ov; ov=$(cv 'overview()')
-  detail=$ov; check "$v: the overview shows the normal windows" grep -q 'previews=.*Normal wayland' <<<"$ov"
-  echo "note: $v: overview: $ov"
-  detail=$ov; check "$v: not in the overview nor the dash" bash -c '! grep -q "Corvane today" <<<"$1"' _ "$ov"
-  cv 'hideOverview()' >/dev/null
-  hidden() { [[ $(cv 'overviewHidden()') == true ]]; }
-  until_ok 10 hidden || fail "the overview stays open"
-  check "$v: not focused after the overview" not_focused
-
-  # Another workspace: the widget is there, the normal windows are not.
-  cv 'switchTo(1)' >/dev/null
-  on_ws1() { [[ $(cv 'workspaces()') == *active=1* ]]; }
-  until_ok 5 on_ws1 || fail "could not switch workspace: $(cv 'workspaces()')"
-  sleep 0.3
-  info=$(widget_info)
-  detail=$info; check "$v: shown on the second workspace" \
-    bash -c '[[ $1 == *on_active_workspace=true* && $1 == *shown=true* ]]' _ "$info"
-  check "$v: pixels on the second workspace equal render's picture" pixels_match "$v-ws2"
-  check "$v: not focused after the workspace switch" not_focused
-  cv 'switchTo(0)' >/dev/null
-  sleep 0.3
+  lists_and_workspace_checks "$v" "Normal x11"
 }
 
 # The widget's own menu and a drag, through the compositor's pointer.

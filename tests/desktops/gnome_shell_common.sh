@@ -247,3 +247,40 @@ wakeups() {
   echo $((b - a))
 }
 
+not_focused() { local f; f=$(cv 'focus()'); detail="focus on $f"; [[ $f != "Corvane today" ]]; }
+
+# Out of the window switcher, the overview and the dash, where the normal
+# window titled $2 is; on the second workspace, where the normal windows
+# are not; never focused by either.
+lists_and_workspace_checks() {  # label normal-title
+  local v=$1 sw ov info
+  sw=$(cv 'switcher()')
+  echo "note: $v: switcher: $sw"
+  detail=$sw; check "$v: the normal window is in the window switcher" grep -q "windows=.*$2" <<<"$sw"
+  detail=$sw; check "$v: not in the window switcher's windows nor its applications" \
+    bash -c '! grep -q "Corvane today" <<<"$1"' _ "$sw"
+  cv 'showOverview()' >/dev/null
+  overview_shown() { [[ $(cv 'overviewShown()') == true ]]; }
+  until_ok 10 overview_shown || true
+  sleep 0.3
+  ov=$(cv 'overview()')
+  echo "note: $v: overview: $ov"
+  detail=$ov; check "$v: the overview shows the normal window" grep -q "previews=.*$2" <<<"$ov"
+  detail=$ov; check "$v: not in the overview nor the dash" bash -c '! grep -q "Corvane today" <<<"$1"' _ "$ov"
+  cv 'hideOverview()' >/dev/null
+  overview_hidden() { [[ $(cv 'overviewHidden()') == true ]]; }
+  until_ok 10 overview_hidden || fail "the overview stays open"
+  check "$v: not focused after the overview" not_focused
+
+  cv 'switchTo(1)' >/dev/null
+  on_ws1() { [[ $(cv 'workspaces()') == *active=1* ]]; }
+  until_ok 5 on_ws1 || fail "could not switch workspace: $(cv 'workspaces()')"
+  sleep 0.3
+  info=$(widget_info)
+  detail=$info; check "$v: shown on the second workspace" \
+    bash -c '[[ $1 == *on_active_workspace=true* && $1 == *shown=true* ]]' _ "$info"
+  check "$v: pixels on the second workspace equal render's picture" pixels_match "$v-ws2"
+  check "$v: not focused after the workspace switch" not_focused
+  cv 'switchTo(0)' >/dev/null
+  sleep 0.3
+}

@@ -52,7 +52,6 @@ stacked() {  # the icons' window (if any), then the widget, then both normal win
   [[ $s == *"Corvane today:"*"Normal wayland:"* && $s != *"Normal wayland:"*"Corvane today:"* ]] || return 1
   [[ -z ${icons:-} ]] || [[ $s == *"@!"*"Corvane today:"* && $s != *"Corvane today:"*"@!"* ]]
 }
-not_focused() { local f; f=$(cv 'focus()'); detail="focus on $f"; [[ $f != "Corvane today" ]]; }
 
 kept_checks() {  # label
   local v=$1 info
@@ -80,30 +79,7 @@ kept_checks() {  # label
   sleep 0.5
   check "$v: not focused after an activation" not_focused
   check "$v: still below after an activation" stacked
-  local sw; sw=$(cv 'switcher()')
-  detail=$sw; check "$v: the normal window is in the window switcher" grep -q 'windows=.*Normal wayland' <<<"$sw"
-  detail=$sw; check "$v: not in the window switcher's windows nor its applications" \
-    bash -c '! grep -q "Corvane today" <<<"$1"' _ "$sw"
-  cv 'showOverview()' >/dev/null
-  shown() { [[ $(cv 'overviewShown()') == true ]]; }
-  until_ok 10 shown || true
-  sleep 0.3
-  local ov; ov=$(cv 'overview()')
-  detail=$ov; check "$v: not in the overview nor the dash" bash -c '! grep -q "Corvane today" <<<"$1"' _ "$ov"
-  cv 'hideOverview()' >/dev/null
-  hidden() { [[ $(cv 'overviewHidden()') == true ]]; }
-  until_ok 10 hidden || fail "the overview stays open"
-  check "$v: not focused after the overview" not_focused
-  cv 'switchTo(1)' >/dev/null
-  on_ws1() { [[ $(cv 'workspaces()') == *active=1* ]]; }
-  until_ok 5 on_ws1 || fail "could not switch workspace: $(cv 'workspaces()')"
-  sleep 0.3
-  info=$(widget_info)
-  detail=$info; check "$v: shown on the second workspace" \
-    bash -c '[[ $1 == *on_active_workspace=true* && $1 == *shown=true* ]]' _ "$info"
-  check "$v: pixels on the second workspace equal render's picture" pixels_match "$v-ws2"
-  cv 'switchTo(0)' >/dev/null
-  sleep 0.3
+  lists_and_workspace_checks "$v" "Normal wayland"
 }
 
 # The pointer: the widget's menu, a drag, a click, Quit.

@@ -36,14 +36,18 @@ GVariant* call(GDBusConnection* bus, const char* name, const char* path, const c
                                      G_DBUS_CALL_FLAGS_NO_AUTO_START, timeoutMs, nullptr, nullptr);
 }
 
-bool hasOwner(GDBusConnection* bus, const char* name) {
-  GVariant* reply = call(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-                         g_variant_new("(s)", name), "(b)");
+// The answer of a call that answers yes or no; no on any failure.
+bool answersYes(GVariant* reply) {
   if (!reply) return false;
-  gboolean owned = FALSE;
-  g_variant_get(reply, "(b)", &owned);
+  gboolean yes = FALSE;
+  g_variant_get(reply, "(b)", &yes);
   g_variant_unref(reply);
-  return owned;
+  return yes;
+}
+
+bool hasOwner(GDBusConnection* bus, const char* name) {
+  return answersYes(call(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+                         g_variant_new("(s)", name), "(b)"));
 }
 
 // Whether the extension's files are where the Shell looks for them.
@@ -94,13 +98,8 @@ std::optional<std::string> stateNote(ExtensionState state) {
 bool turnOn() {
   auto bus = sessionBus();
   if (!bus) return false;
-  GVariant* reply = call(bus.get(), "org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Extensions",
-                         "EnableExtension", g_variant_new("(s)", kExtensionUuid), "(b)");
-  if (!reply) return false;
-  gboolean done = FALSE;
-  g_variant_get(reply, "(b)", &done);
-  g_variant_unref(reply);
-  return done;
+  return answersYes(call(bus.get(), "org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell.Extensions",
+                         "EnableExtension", g_variant_new("(s)", kExtensionUuid), "(b)"));
 }
 
 bool kept() {
