@@ -5,6 +5,14 @@
 # against `render`, and the window program's wake-ups.
 # Sourced by gnome_shell.sh and gnome_shell_extension.sh after their own
 # start; they set bin, snapshot and here.
+
+# As root the whole test runs in a PID namespace of its own, so that every
+# daemon the session bus starts ends with it: the sourcing script starts
+# again inside one ("$0" and "$@" are its own).
+if [[ $(id -u) == 0 && -z ${CORVANE_PID_NAMESPACE:-} ]] && unshare --pid --fork --mount-proc true 2>/dev/null; then
+  CORVANE_PID_NAMESPACE=1 exec unshare --pid --fork --kill-child --mount-proc -- "$0" "$@"
+fi
+
 now=1700000000
 wallpaper='#808080'
 here=$(dirname "$0")
@@ -245,6 +253,29 @@ wakeups() {
   sleep "$1"
   b=$(awk '/^voluntary_ctxt_switches/{print $2}' "/proc/$p/status")
   echo $((b - a))
+}
+
+# What every shown widget is, whoever keeps it: out of the taskbar, on every
+# workspace, not focused, in the corner of the work area, drawn as `render`
+# draws it. $2: its widget_info taken after it was shown.
+mapped_checks() {  # label info
+  local v=$1 info=$2
+  detail=$info; check "$v: skip-taskbar" [ "$(field skip_taskbar "$info")" == true ]
+  detail=$info; check "$v: on every workspace" [ "$(field all_workspaces "$info")" == true ]
+  detail="focus on $(cv 'focus()')"; check "$v: not focused after map" [ "$(field focused "$info")" == false ]
+  until_ok 5 placed_in_corner || true
+  detail="at $(field frame "$(widget_info)"), work area $(field workarea "$info"), want $want"
+  check "$v: top-right corner of the work area, 24 px from its edges (below the top bar)" placed_in_corner
+  check "$v: pixels equal render's picture" pixels_match "$v"
+}
+
+# The end of a test: the shell stopped, the counts said, failures fail it.
+finish() {
+  stop_shell
+
+  echo "note: wall time $((SECONDS - began)) s"
+  echo "$passed passed, $failed failed"
+  ((failed == 0))
 }
 
 not_focused() { local f; f=$(cv 'focus()'); detail="focus on $f"; [[ $f != "Corvane today" ]]; }
